@@ -1,0 +1,151 @@
+#include "services/text.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <thread>
+#include <vector>
+
+namespace {
+
+TEST(IntegerToText, GivesPlainDecimalDigitsOverTheWholeRange) {
+    const struct {
+        int64_t value;
+        const char* text;
+    } rows[] = {
+        {0, "0"},
+        {-1, "-1"},
+        {7, "7"},
+        {10, "10"},
+        {2147483647, "2147483647"},
+        {-2147483647 - 1, "-2147483648"},
+        {2147483648LL, "2147483648"},
+        {INT64_MAX, "9223372036854775807"},
+        {INT64_MIN, "-9223372036854775808"},
+        {static_cast<int16_t>(-1), "-1"}, // 16-bit table entry widened with its sign
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(IntegerToText(row.value), row.text) << row.value;
+}
+
+TEST(RoundToWhole, FollowsItsModes) {
+    const struct {
+        float value;
+        int32_t mode;
+        float result;
+    } rows[] = {
+        {239.4f, CeilingMode, 240.0f},
+        {240.0f, CeilingMode, 240.0f},
+        {2.5f, HalfAwayMode, 3.0f},
+        {-2.5f, HalfAwayMode, -3.0f},
+        {0.49f, HalfAwayMode, 0.0f},
+        {-1.5f, FloorMode, -2.0f},
+        {2.7f, 7, 2.0f},
+        {2.7f, -1, 2.0f},
+        {0.0f, HalfAwayMode, 0.0f},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(RoundToWhole(row.value, row.mode), row.result)
+            << row.value << " mode " << row.mode;
+    // 0.49999997f + 0.5 would round to 1.0 in single precision; in double it stays below 1.
+    EXPECT_EQ(RoundToWhole(0.49999997f, HalfAwayMode), 0.0f);
+    EXPECT_TRUE(std::isnan(RoundToWhole(NAN, HalfAwayMode)));
+}
+
+TEST(TextParts, ClampStartAndCountAsSpecified) {
+    EXPECT_EQ(TextPart("abc", 0, 2), "ab");
+    EXPECT_EQ(TextPart("abc", 2, 5), "bc");
+    EXPECT_EQ(TextPart("abc", 4, 1), "");
+    EXPECT_EQ(TextPart("abc", 1, -1), "");
+    EXPECT_EQ(TextPart("abc", -5, 1), "a");
+    EXPECT_EQ(TextPart(TextView(nullptr), 1, 3), "");
+    EXPECT_EQ(TextTail("abcdef", 2), "ef");
+    EXPECT_EQ(TextTail("abc", 5), "abc");
+    EXPECT_EQ(TextTail("abc", -3), "");
+    EXPECT_EQ(TextTail(TextView(nullptr), 2), "");
+
+    Text long130;
+    for (int i = 0; i < 130; ++i)
+        long130.push_back(static_cast<char>('A' + i % 26));
+    Text tail = TextTail(long130, 128);
+    EXPECT_EQ(tail, long130.substr(2));
+    // The source may be a temporary of the same expression.
+    Text field = long130;
+    field = TextTail(field, 128);
+    EXPECT_EQ(field, long130.substr(2));
+}
+
+TEST(TextBasics, AbsentTextsReadAsEmpty) {
+    EXPECT_EQ(TextLength(TextView(nullptr)), 0);
+    EXPECT_EQ(TextLength("abc"), 3);
+    EXPECT_TRUE(TextEquals(TextView(nullptr), ""));
+    EXPECT_FALSE(TextEquals("abc", "ABC"));
+    EXPECT_TRUE(TextEquals("abc", "abc"));
+    EXPECT_FALSE(TextEquals("abc", "abcd"));
+
+    Text built = "x";
+    AppendText(AppendText(built, TextView(nullptr)), "yz");
+    EXPECT_EQ(built, "xyz");
+
+    Text variable;
+    AssignText(variable, "K\xf6nig");
+    EXPECT_EQ(variable, "K\xf6nig");
+    FreeText(variable);
+    EXPECT_EQ(TextLength(variable), 0);
+    EXPECT_EQ(variable.capacity() <= Text().capacity(), true);
+}
+
+TEST(EncodeUtf8, ConvertsLatin1AndRespectsTheRoom) {
+    char out[8];
+    {
+        const char in[] = "\xdc";
+        int32_t used = 1, room = 8;
+        EncodeUtf8(in, &used, out, &room);
+        ASSERT_EQ(room, 2);
+        EXPECT_EQ(used, 1);
+        EXPECT_EQ(Text(out, 2), "\xc3\x9c");
+    }
+    {
+        const char in[] = "A\xb4";
+        int32_t used = 2, room = 8;
+        EncodeUtf8(in, &used, out, &room);
+        ASSERT_EQ(room, 3);
+        EXPECT_EQ(Text(out, 3), "A\xc2\xb4");
+    }
+    {
+        // One byte of room left: a two-byte sequence does not fit, a plain byte would.
+        const char in[] = "A\xb4";
+        int32_t used = 2, room = 2;
+        EncodeUtf8(in, &used, out, &room);
+        EXPECT_EQ(used, 1);
+        EXPECT_EQ(room, 1);
+        const char plain[] = "AB";
+        used = 2, room = 2;
+        EncodeUtf8(plain, &used, out, &room);
+        EXPECT_EQ(used, 2);
+        EXPECT_EQ(room, 2);
+    }
+}
+
+TEST(TextThreads, EachThreadBuildsItsOwnTexts) {
+    std::vector<std::thread> threads;
+    std::vector<int> failures(4, 0);
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t, &failures] {
+            for (int i = 0; i < 2000; ++i) {
+                Text built = IntegerToText(t);
+                AppendText(built, ":");
+                AppendText(built, IntegerToText(i));
+                Text expected = std::to_string(t) + ":" + std::to_string(i);
+                if (!TextEquals(built, expected)) ++failures[static_cast<size_t>(t)];
+            }
+        });
+    }
+    for (auto& th : threads)
+        th.join();
+    for (int f : failures)
+        EXPECT_EQ(f, 0);
+}
+
+} // namespace
