@@ -1,0 +1,49 @@
+// Starts another program and answers questions about it. A started program is
+// named by an opaque LaunchRecord; 0 stands for no program. The record owns the
+// program's process handle until ReleaseLaunched.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "services/text.h"
+
+// The one launch flag word in use: keep the started program's process handle
+// in a record and return it; no redirection, no wait, shown normally, and the
+// shell may open the file when it cannot be started as a program.
+constexpr uint32_t LaunchOpen = 4;
+
+struct LaunchRecord;
+
+// The command line for a path and its parameters: the path in quotation marks
+// (unchanged when it already begins with one), then one blank and the
+// parameters only when there are any.
+Text ComposeCommandLine(std::string_view path, std::string_view parameters);
+
+// The working directory the shell start uses when none was given: the path up
+// to and including its last backslash, if that backslash is not the first
+// character; else the empty text (no directory).
+Text ShellDirectoryOf(std::string_view path);
+
+// Starts path with parameters in directory (null or empty: the caller's own).
+// Null texts count as empty. Any flag word other than LaunchOpen gives 0, as
+// does a start that neither the program start nor the shell manage.
+LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char* directory,
+                            uint32_t flags);
+
+// 1 while the program runs (a failed wait counts as running), 0 once it has
+// ended or for record 0.
+int32_t IsProgramAlive(LaunchRecord* record);
+
+// The process identifier; -1 for a program the shell started, 0 for record 0.
+int32_t ProcessIdOf(LaunchRecord* record);
+
+// Ends the program with exit code 0xFFFFFFFF; non-zero on success. The record
+// stays until ReleaseLaunched.
+int32_t KillLaunched(LaunchRecord* record);
+
+// Closes the record's handle and destroys the record. Record 0 is ignored.
+void ReleaseLaunched(LaunchRecord* record);
+
+// Number of records not yet released (for leak checks in tests).
+int32_t LiveLaunchRecords();

@@ -1,0 +1,21 @@
+// Libraries bound at run time, held in numbered slots 0..LibrarySlots-1.
+#pragma once
+
+#include <cstdint>
+
+constexpr int32_t LibrarySlots = 8;
+
+// Loads the library and keeps it in the slot, releasing whatever the slot held
+// before. A bare name (no path separator) is loaded from the system directory
+// only, so that a file of the same name planted beside the program is never
+// taken; a name with a path is loaded as given. The library's module handle,
+// or null when the slot number is out of range, the name empty or the load
+// fails (the slot is then empty).
+void* BindLibrary(int32_t slot, const char* name);
+
+// The address of the named export of the library in the slot; null when the
+// slot is empty or out of range, the name empty or the export missing.
+void* LookUpLibraryFunction(int32_t slot, const char* name);
+
+// Releases every library still held and empties the slots.
+void ReleaseAllLibraries();
