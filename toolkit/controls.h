@@ -1,0 +1,102 @@
+// Numbered controls inside the windows of window.h: frames, labels, one-line
+// text fields, spins (text part + arrow part) and push buttons. Every
+// operation on a number that names no control does nothing and returns 0 (an
+// empty text for GetControlText).
+#pragma once
+
+#include <cstdint>
+
+#include "services/text.h"
+
+// NewFrame kinds; any other value draws a flat one-pixel border.
+constexpr int32_t FrameGroup = 0;
+constexpr int32_t FrameSunkenDouble = 1;
+constexpr int32_t FrameSunkenThin = 2;
+constexpr int32_t FrameFlat = 3;
+
+// NewLabel flags.
+constexpr int32_t LabelLeft = 0;
+constexpr int32_t LabelCentred = 1;
+constexpr int32_t LabelRight = 2;
+constexpr int32_t LabelSunken = 0x20000;
+
+// NewTextField flags.
+constexpr int32_t FieldReadOnly = 0x800;
+constexpr int32_t FieldNoBorder = 0x20000;
+
+// NewSpin flags.
+constexpr int32_t SpinReadOnly = 1;
+constexpr int32_t SpinShowsPosition = 2;
+
+// SetControlColour: which colour; -1 as colour returns to the default.
+constexpr int32_t ColourText = 1;
+constexpr int32_t ColourBackground = 2;
+constexpr int32_t DefaultColour = -1;
+
+// Kind codes.
+constexpr int32_t KindButton = 1;
+constexpr int32_t KindTextField = 2;
+constexpr int32_t KindLabel = 3;
+constexpr int32_t KindFrame = 7;
+constexpr int32_t KindSpin = 26;
+
+#ifdef _WIN32
+#include <windows.h>
+
+// Once at start-up.
+void InitControlSystem();
+// At shut-down, before the windows are closed.
+void EndControlSystem();
+
+// Each New... creates the control as a child of the calling thread's current
+// container window (window.h), replacing a control that held the number; its
+// native identifier is the number. Native handle, 0 on failure (the number is
+// then free). Coordinates are inside the container's client area.
+HWND NewFrame(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, const char* text,
+              int32_t kind);
+HWND NewLabel(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, const char* text,
+              int32_t flags);
+HWND NewTextField(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                  const char* text, int32_t flags);
+// Range taken as signed 16-bit values; the position starts at 0 within it.
+// Returns the handle of the text part.
+HWND NewSpin(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, int32_t minimum,
+             int32_t maximum, int32_t flags);
+HWND NewButton(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+               const char* text, int32_t flags);
+
+// Sets the text. May be called from any thread: from a thread other than the
+// window's, the text is handed over and applied by the window's own thread,
+// whose WaitEvent then returns at least once (EventRepaint for the window).
+// On a spin it raises no event.
+void SetControlText(int32_t number, const char* text);
+Text GetControlText(int32_t number);
+
+// Spin: position (low 16 bits); button: check state; others 0.
+int32_t ControlState(int32_t number);
+// Spin: sets the position without raising an event; button: check state.
+void SetControlState(int32_t number, int32_t value);
+
+void SetControlTag(int32_t number, int32_t tag);
+// The tag, 0 when never set.
+int32_t ControlTag(int32_t number);
+
+// flag not 0 disables, 0 enables.
+void DisableControl(int32_t number, int32_t flag);
+
+// which: ColourText or ColourBackground; colour 0x00BBGGRR or DefaultColour.
+void SetControlColour(int32_t number, int32_t which, int32_t colour);
+
+void DisposeControl(int32_t number);
+
+// Native handle of the control's main part, 0 if the number names none.
+HWND ControlNativeHandle(int32_t number);
+// Native handle of a spin's arrow part, 0 otherwise.
+HWND ControlArrowHandle(int32_t number);
+
+// Counts for leak checks: live control records, shared brushes and the users
+// of all shared brushes together.
+int32_t LiveControlRecords();
+int32_t SharedBrushCount();
+int32_t SharedBrushUsers();
+#endif
