@@ -1,0 +1,19 @@
+// burn_user <ms>: keeps one processor busy in user mode for <ms> milliseconds
+// of wall-clock time (default 1000), then exits with code 0.
+#include <windows.h>
+
+#include <cstdint>
+
+#include "program_args.h"
+
+int main(int argc, char** argv) {
+    const ULONGLONG end = GetTickCount64() + NumberArgument(argc, argv, 1, 1000);
+    volatile uint64_t state = 1;
+    while (GetTickCount64() < end) {
+        // Arithmetic only: nothing in the loop enters the kernel apart from
+        // the clock read, which is itself a user-mode read on both platforms.
+        for (int i = 0; i < 100000; ++i)
+            state = state * 6364136223846793005ull + 1442695040888963407ull;
+    }
+    return 0;
+}

@@ -1,0 +1,7 @@
+// sleep_forever: sleeps until it is killed; uses no processor time.
+#include <windows.h>
+
+int main() {
+    Sleep(INFINITE);
+    return 0;
+}
