@@ -1,0 +1,49 @@
+#include "services/files.h"
+
+#include <string_view>
+
+namespace {
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// A path in quotation marks is read from after the opening one.
+std::string_view Unquoted(const char* path) {
+    std::string_view text = TextView(path);
+    if (text.starts_with('"')) text.remove_prefix(1);
+    return text;
+}
+
+} // namespace
+
+Text FileNameOf(const char* path) {
+    std::string_view text = Unquoted(path);
+    size_t begin = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (IsSeparator(text[at])) begin = at + 1;
+    }
+    std::string_view name = text.substr(begin);
+    return Text(name.substr(0, name.find('"')));
+}
+
+Text DirectoryOf(const char* path) {
+    std::string_view text = Unquoted(path);
+    // A vertical bar ends the path: what follows it is not part of any name.
+    text = text.substr(0, text.find('|'));
+    size_t end = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        if (IsSeparator(text[at])) end = at + 1;
+    }
+    return Text(text.substr(0, end));
+}
+
+int32_t IsValidFileName(const char* name) {
+    const std::string_view text = TextView(name);
+    if (text.empty()) return 0;
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 32) return 0;
+        if (std::string_view("\"\\/:*?<>|").find(c) != std::string_view::npos) return 0;
+    }
+    return 1;
+}

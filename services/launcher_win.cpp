@@ -1,0 +1,131 @@
+#include "services/launcher.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <mutex>
+#include <new>
+
+#include "services/owned_handle.h"
+
+struct LaunchRecord {
+    OwnedHandle process;
+    int32_t processId = 0;
+    LaunchRecord* previous = nullptr;
+    LaunchRecord* next = nullptr;
+};
+
+namespace {
+
+// LaunchList: every record not yet released. The lock is held only while a
+// record is linked, unlinked or counted.
+std::mutex launchLock;
+LaunchRecord* launchList = nullptr;
+int32_t liveRecords = 0;
+
+LaunchRecord* LinkRecord(HANDLE process, int32_t processId) {
+    auto* record = new (std::nothrow) LaunchRecord;
+    if (!record) {
+        // Without a record nobody could end or release the program: end it
+        // now rather than leave it running unseen.
+        if (process) {
+            TerminateProcess(process, 0xFFFFFFFF);
+            CloseHandle(process);
+        }
+        return nullptr;
+    }
+    record->process.reset(process);
+    record->processId = processId;
+    std::lock_guard hold(launchLock);
+    record->next = launchList;
+    if (launchList) launchList->previous = record;
+    launchList = record;
+    ++liveRecords;
+    return record;
+}
+
+void UnlinkRecord(LaunchRecord* record) {
+    std::lock_guard hold(launchLock);
+    if (record->previous)
+        record->previous->next = record->next;
+    else
+        launchList = record->next;
+    if (record->next) record->next->previous = record->previous;
+    --liveRecords;
+}
+
+LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
+                                const char* directory) {
+    // Without a directory of its own the document opens in its own folder.
+    Text derived;
+    if (!directory) {
+        derived = ShellDirectoryOf(path);
+        if (!derived.empty()) directory = derived.c_str();
+    }
+    const Text parameterText(parameters);
+    SHELLEXECUTEINFOA shell{};
+    shell.cbSize = sizeof shell;
+    shell.fMask = SEE_MASK_NOCLOSEPROCESS;
+    shell.lpVerb = nullptr; // the file's default verb
+    shell.lpFile = path;
+    shell.lpParameters = parameterText.c_str();
+    shell.lpDirectory = directory;
+    shell.nShow = SW_SHOWNORMAL;
+    if (!ShellExecuteExA(&shell)) return nullptr;
+    // The shell names no process identifier; callers test for -1.
+    return LinkRecord(shell.hProcess, -1);
+}
+
+} // namespace
+
+LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char* directory,
+                            uint32_t flags) {
+    if (flags != LaunchOpen) return nullptr;
+    const std::string_view pathText = TextView(path);
+    const std::string_view parameterText = TextView(parameters);
+    // An empty path names nothing to start; handed to the shell it would open
+    // the directory (or the current one) in a file browser instead.
+    if (pathText.empty()) return nullptr;
+    const char* startDirectory = TextView(directory).empty() ? nullptr : directory;
+
+    Text commandLine = ComposeCommandLine(pathText, parameterText);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = SW_SHOWNORMAL;
+    PROCESS_INFORMATION started{};
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
+                       nullptr, startDirectory, &startup, &started)) {
+        CloseHandle(started.hThread);
+        return LinkRecord(started.hProcess, static_cast<int32_t>(started.dwProcessId));
+    }
+    return StartThroughShell(path, parameterText, startDirectory);
+}
+
+int32_t IsProgramAlive(LaunchRecord* record) {
+    if (!record) return 0;
+    // Only a signalled handle proves the end; a failed wait must not make the
+    // caller give up a program that may still be running.
+    return WaitForSingleObject(record->process.get(), 0) == WAIT_OBJECT_0 ? 0 : 1;
+}
+
+int32_t ProcessIdOf(LaunchRecord* record) {
+    return record ? record->processId : 0;
+}
+
+int32_t KillLaunched(LaunchRecord* record) {
+    if (!record || !record->process.valid()) return 0;
+    return TerminateProcess(record->process.get(), 0xFFFFFFFF) ? 1 : 0;
+}
+
+void ReleaseLaunched(LaunchRecord* record) {
+    if (!record) return;
+    record->process.reset();
+    UnlinkRecord(record);
+    delete record;
+}
+
+int32_t LiveLaunchRecords() {
+    std::lock_guard hold(launchLock);
+    return liveRecords;
+}

@@ -1,0 +1,43 @@
+// One owner per handle: a move-only holder that closes its handle once.
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+// Holds a handle of type Handle and closes it with Close when it goes or is
+// reset. Null and INVALID_HANDLE_VALUE both count as no handle.
+template <typename Handle, auto Close> class Owned {
+  public:
+    Owned() = default;
+    explicit Owned(Handle handle) : handle_(handle) {}
+    ~Owned() { reset(); }
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, Handle{})) {}
+    Owned& operator=(Owned&& other) noexcept {
+        if (this != &other) {
+            reset();
+            handle_ = std::exchange(other.handle_, Handle{});
+        }
+        return *this;
+    }
+
+    bool valid() const {
+        return handle_ && reinterpret_cast<HANDLE>(handle_) != INVALID_HANDLE_VALUE;
+    }
+    Handle get() const { return handle_; }
+
+    // Gives up ownership without closing.
+    Handle release() { return std::exchange(handle_, Handle{}); }
+
+    void reset(Handle handle = Handle{}) {
+        if (valid()) Close(handle_);
+        handle_ = handle;
+    }
+
+  private:
+    Handle handle_{};
+};
+
+using OwnedHandle = Owned<HANDLE, CloseHandle>;

@@ -1,0 +1,99 @@
+#include "services/threads.h"
+
+#include <windows.h>
+
+#include <list>
+#include <mutex>
+#include <new>
+
+#include "services/owned_handle.h"
+
+namespace {
+
+struct ThreadEntry {
+    OwnedHandle thread;
+    int32_t number;
+};
+
+// ThreadTable, newest first, and the next number to hand out; both guarded by
+// ThreadTableLock, under which the only waits have a zero time-out.
+CRITICAL_SECTION threadTableLock;
+std::once_flag threadTableReady;
+std::list<ThreadEntry> threadTable;
+int32_t nextThreadNumber = 1;
+
+class TableLock {
+  public:
+    TableLock() { EnterCriticalSection(&threadTableLock); }
+    ~TableLock() { LeaveCriticalSection(&threadTableLock); }
+    TableLock(const TableLock&) = delete;
+    TableLock& operator=(const TableLock&) = delete;
+};
+
+bool HasEnded(HANDLE thread) {
+    return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
+}
+
+// The platform hands a thread one pointer; the procedure and its 32-bit
+// parameter travel in a block the new thread frees before it runs them.
+struct StartBlock {
+    ThreadProcedure procedure;
+    int32_t parameter;
+};
+
+DWORD WINAPI StartThread(LPVOID raw) {
+    const StartBlock block = *static_cast<StartBlock*>(raw);
+    delete static_cast<StartBlock*>(raw);
+    return block.procedure(block.parameter);
+}
+
+} // namespace
+
+void InitThreadTable() {
+    std::call_once(threadTableReady, [] { InitializeCriticalSection(&threadTableLock); });
+}
+
+int32_t SpawnThread(ThreadProcedure procedure, int32_t parameter) {
+    if (!procedure) return 0;
+    auto* block = new (std::nothrow) StartBlock{procedure, parameter};
+    if (!block) return 0;
+    OwnedHandle thread(CreateThread(nullptr, 4096, StartThread, block, 0, nullptr));
+    if (!thread.valid()) {
+        delete block;
+        return 0;
+    }
+    TableLock hold;
+    // Ended threads leave the table here, so their handles close at the
+    // latest when the next thread starts.
+    std::erase_if(threadTable,
+                  [](const ThreadEntry& entry) { return HasEnded(entry.thread.get()); });
+    const int32_t number = nextThreadNumber++;
+    threadTable.push_front(ThreadEntry{std::move(thread), number});
+    return number;
+}
+
+void* LiveThreadHandle(int32_t number) {
+    TableLock hold;
+    for (const ThreadEntry& entry : threadTable) {
+        if (entry.number == number)
+            return HasEnded(entry.thread.get()) ? nullptr : entry.thread.get();
+    }
+    return nullptr;
+}
+
+int32_t ThreadAlive(int32_t number) {
+    HANDLE thread = LiveThreadHandle(number);
+    if (!thread) return 0;
+    // Outside the lock: the thread may have ended since the lookup.
+    return HasEnded(thread) ? 0 : 1;
+}
+
+void ReleaseAllThreads() {
+    TableLock hold;
+    threadTable.clear();
+}
+
+int32_t LiveThreadHandles() {
+    TableLock hold;
+    return static_cast<int32_t>(threadTable.size());
+}
