@@ -1,0 +1,132 @@
+// The monitor's one record: everything the tool knows between start-up and
+// shut-down. The main thread owns it; the sampling worker writes the readings,
+// the sampler and the values text only while Monitoring is 1, and the main
+// thread touches them only before the worker starts or after it has ended.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+
+#include "services/text.h"
+
+struct LaunchRecord;
+
+constexpr int32_t ErrorTextSlots = 8;
+constexpr int32_t StateTextSlots = 7;
+constexpr int32_t CaptionTextSlots = 10;
+constexpr int32_t IntervalCount = 10;
+constexpr int32_t ReadingRows = 6;
+
+// Languages chosen by the settings key "Language".
+constexpr int8_t German = 0;
+constexpr int8_t English = 1;
+
+// Rows of the readings block, also the order of the six readings.
+enum ReadingRow : int32_t {
+    CpuMinimum = 0,
+    CpuMaximum = 1,
+    RamMinimum = 2,
+    RamMaximum = 3,
+    CpuCurrent = 4,
+    RamCurrent = 5,
+};
+
+// Error codes; 0 to 2 end the tool.
+enum ErrorCode : int8_t {
+    ErrorNoWindow = 0,
+    ErrorNoStatusBar = 1,
+    ErrorNoPsapi = 2,
+    ErrorRegistry = 3,
+    ErrorForbiddenName = 4,
+    ErrorNoSettingsFile = 5,
+    ErrorNotStarted = 6,
+};
+constexpr int8_t LastFatalError = ErrorNoPsapi;
+
+// Status texts shown by ShowState.
+enum StateCode : int8_t {
+    StateCredit = 0,
+    StateNotOpened = 1,
+    StateOpened = 2,
+    StateStarted = 3,
+    StateRunning = 4,
+    StateTerminated = 5,
+};
+
+// Entries of CaptionTexts.
+enum CaptionCode : int32_t {
+    CaptionProgram = 0,
+    CaptionCommandLine = 1,
+    CaptionInterval = 2,
+    CaptionDefault = 3,
+    CaptionOpen = 4,
+    CaptionStart = 5,
+    CaptionQuit = 6,
+    CaptionChooseProgram = 7,
+    CaptionCurrent = 8,
+};
+
+struct Readings {
+    int32_t CpuMHz = 0;
+    int32_t RamMB = 0;
+    // Indexed by ReadingRow. Loads in whole percent; memory in bytes, 64 bits
+    // wide so that a working set of 2 GiB or more keeps its true size.
+    std::array<int64_t, ReadingRows> Row{};
+};
+
+// What the load of the next sample is measured against: the process's kernel
+// plus user time (100 ns units) and the tick count (ms) of the previous sample.
+struct CpuSampler {
+    uint64_t LastProcessTime = 0;
+    uint32_t LastTickCount = 0;
+};
+
+struct ObservedProgram {
+    Text FileName;
+    Text FilePath;
+    Text CommandLine;
+    Text Directory;
+    LaunchRecord* Program = nullptr;
+    int32_t ProcessId = 0;
+    void* ProcessHandle = nullptr; // opened for sampling; owned by the monitor
+    int32_t WorkerThread = 0;
+    CpuSampler Sampler;
+};
+
+struct RegistryQuery {
+    void* Key = nullptr;
+    Text KeyPath;
+    uint32_t Value = 0;
+    uint32_t ValueType = 0;
+    uint32_t ValueSize = 0;
+};
+
+struct MonitorState {
+    void* Heap = nullptr;
+    void* Instance = nullptr;
+    void* MemoryInfoFunction = nullptr; // null when the export is missing
+    const char* const* TableCursor = nullptr;
+    int32_t LastEvent = 0;
+    int32_t LastEventType = 0;
+    Text SystemInfoText;
+    Text ColonsText;
+    Text CaptionsText;
+    Text ValuesText;
+    Text UnitsText;
+    Text ScratchText;
+    int8_t DefaultIntervalIndex = 0;
+    int8_t IntervalIndex = 0;
+    int8_t Language = German;
+    std::atomic<int8_t> Monitoring{0};
+    std::array<int16_t, IntervalCount> IntervalTable{};
+    std::array<Text, 3> SystemInfoPieces;
+    std::array<Text, ReadingRows> RowBreaks;
+    struct Readings Readings;
+    RegistryQuery Registry;
+    struct ObservedProgram ObservedProgram;
+    std::atomic<int8_t> ExtremesSeeded{0};
+    std::array<Text, ErrorTextSlots> ErrorTexts;
+    std::array<Text, StateTextSlots> StateTexts;
+    std::array<Text, CaptionTextSlots> CaptionTexts;
+};
