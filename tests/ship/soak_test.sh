@@ -1,0 +1,37 @@
+#!/bin/sh
+# The long run through the window: 100 open/start/quit cycles, then 30
+# observed programs that end by themselves; brenk.exe's memory must stay
+# where it was after the first cycle, no observed program may be left and
+# the tool must still answer and end with exit code 0.
+#   soak_test.sh <build-dir> <brenk.exe> <ship_robot.exe> <demo_workload.exe>
+set -eu
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+export BRENK_BUILD_DIR
+BRENK_BUILD_DIR=$(cd "$1" && pwd)
+shift
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$1" "$work/brenk.exe"
+cp "$3" "$work/demo_workload.exe"
+cp "$ROOT/resources/Brenk.ini.en" "$work/Brenk.ini"
+cd "$work"
+status=0
+"$ROOT/scripts/wine-run" "$2" soak brenk.exe demo_workload.exe "${SOAK_CYCLES:-100}" \
+    "${SOAK_SELF_ENDING:-30}" || status=1
+# Nothing started from this folder may outlive the run (Wine names the Linux
+# process after the Windows path, which holds the folder's unique name).
+token=$(basename "$work")
+left=""
+for cmdline in /proc/[0-9]*/cmdline; do
+    if tr '\0' ' ' <"$cmdline" 2>/dev/null | grep -q "$token"; then
+        pid=${cmdline#/proc/}
+        left="$left ${pid%/cmdline}"
+    fi
+done
+if [ -n "$left" ]; then
+    echo "FAIL: processes left behind:$left"
+    # They were started by this test; end them so that nothing outlives it.
+    for pid in $left; do kill -9 "$pid" 2>/dev/null || true; done
+    status=1
+fi
+exit $status
