@@ -1,0 +1,108 @@
+// The program's entry: start-up, the event loop, the error box and the
+// orderly shut-down.
+#include <windows.h>
+
+#include "monitor/language.h"
+#include "monitor/monitor_win.h"
+#include "services/launcher.h"
+#include "services/libraries.h"
+#include "services/settings.h"
+#include "services/threads.h"
+#include "toolkit/controls.h"
+#include "toolkit/requesters.h"
+#include "toolkit/statusbar.h"
+#include "toolkit/window.h"
+
+// Static storage starts cleared, which is the first step of start-up.
+MonitorState Monitor;
+
+namespace {
+
+constexpr int32_t PsapiSlot = 0;
+
+void InitialiseServices() {
+    // Per-thread text storage, the settings reader's state, the library
+    // slots and the launcher's list need no preparation: they are made on
+    // first use.
+    InitWindowSystem();
+    InitControlSystem();
+    InitRequesters();
+    InitStatusBars();
+    InitThreadTable();
+}
+
+void RunEventLoop() {
+    for (;;) {
+        Monitor.LastEvent = WaitEvent(-1);
+        Monitor.LastEventType = LastEventType();
+        if (Monitor.LastEvent == EventControl) {
+            // The tag's low 8 bits, read as signed, are the action number.
+            const auto action =
+                static_cast<int8_t>(static_cast<uint8_t>(ControlTag(LastEventControl()) & 0xFF));
+            DispatchControlEvent(action);
+        }
+        // Every message counts: the worker's updates of the values column
+        // wake the wait at least once per interval, so an observed program
+        // that ends by itself is noticed without any input.
+        if (Monitor.Monitoring.load() == 1 && !IsProgramAlive(Monitor.ObservedProgram.Program))
+            QuitObservedProgram();
+        if (Monitor.LastEvent == EventCloseWindow) break;
+    }
+}
+
+} // namespace
+
+void ReportError(int8_t code) {
+    ShowMessageBox(ErrorBoxTitle, ErrorText(Monitor, code).c_str());
+    if (code <= LastFatalError) {
+        // Fatal errors arise during start-up only, before any program runs.
+        ShutDownServices();
+        ExitProcess(0);
+    }
+}
+
+void ShutDownServices() {
+    ReleaseAllThreads();
+    ReleaseAllLibraries();
+    CloseSettingsFile();
+    EndControlSystem();
+    EndWindowSystem();
+}
+
+void InitialiseMonitor() {
+    if (!BindLibrary(PsapiSlot, "Psapi.dll")) ReportError(ErrorNoPsapi);
+    // May stay null; the worker then leaves the memory readings at 0.
+    Monitor.MemoryInfoFunction = LookUpLibraryFunction(PsapiSlot, "GetProcessMemoryInfo");
+
+    int32_t language = 0;
+    int32_t defaultInterval = 0;
+    if (OpenSettingsFile("Brenk.ini")) {
+        SelectSettingsGroup("Global");
+        language = ReadSettingsNumber("Language", 0);
+        defaultInterval = ReadSettingsNumber("DInterval", 0);
+        CloseSettingsFile();
+    } else {
+        ReportError(ErrorNoSettingsFile);
+    }
+    ApplySettings(Monitor, language, defaultInterval);
+
+    AssignText(Monitor.ObservedProgram.Directory, "C:\\");
+    AssignText(Monitor.Registry.KeyPath, "HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0");
+    Monitor.Registry.ValueType = REG_DWORD;
+    Monitor.Registry.ValueSize = sizeof(uint32_t);
+
+    ComposeMonitorTexts(Monitor);
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    Monitor.Instance = instance;
+    InitialiseServices();
+    InitialiseMonitor();
+    BuildMainWindow();
+    ShowSystemInfo();
+    RunEventLoop();
+    // A program still held is quit, whether or not it was being monitored.
+    if (Monitor.ObservedProgram.Program) QuitObservedProgram();
+    ShutDownServices();
+    return 0;
+}

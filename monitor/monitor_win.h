@@ -1,0 +1,68 @@
+// The Win32 half of the monitor: the steps of start-up, the window, the
+// observed program and the sampling worker, all acting on the one Monitor
+// record. Everything here runs on the main thread except SamplingWorker.
+#pragma once
+
+#include <cstdint>
+
+#include "monitor/state.h"
+
+extern MonitorState Monitor;
+
+// Control numbers of the main window.
+enum ControlNumber : int32_t {
+    FrameTop = 0,
+    SeparatorUpper = 1,
+    SeparatorLower = 2,
+    FrameReadings = 3,
+    LabelProgram = 4,
+    LabelCommandLine = 5,
+    LabelInterval = 6,
+    LabelDefaultInterval = 7,
+    FieldProgramName = 8,
+    FieldCommandLine = 9,
+    SpinInterval = 10,
+    ButtonOpen = 11,
+    ButtonStart = 12,
+    ButtonQuit = 13,
+    TextSystemInfo = 14,
+    ColumnCaptions = 15,
+    ColumnColons = 16,
+    ColumnValues = 17,
+    ColumnUnits = 18,
+};
+
+// Action numbers carried as control tags.
+enum ActionNumber : int8_t {
+    ActionCommandLine = 0,
+    ActionInterval = 1,
+    ActionOpen = 2,
+    ActionStart = 3,
+    ActionQuit = 4,
+};
+
+constexpr int32_t MainWindow = 0;
+constexpr int32_t MainStatusBar = 0;
+constexpr const char* MainWindowTitle = "Brenk v0.1b";
+constexpr const char* ErrorBoxTitle = "Guru-Attack!";
+
+// Shows ErrorTexts[code] in a message box; codes up to LastFatalError end the
+// tool through the orderly shut-down with exit code 0 and do not return.
+void ReportError(int8_t code);
+
+// Releases the services in their fixed order (the observed program must
+// already be quit).
+void ShutDownServices();
+
+void InitialiseMonitor();
+void BuildMainWindow();
+void DispatchControlEvent(int8_t action);
+void ShowSystemInfo();
+
+void ShowState(int8_t state);
+void OpenObservedProgram();
+void StartObservedProgram();
+void QuitObservedProgram();
+
+// The sampling worker's procedure; its parameter is the interval in ms.
+uint32_t SamplingWorker(int32_t interval);

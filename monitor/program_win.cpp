@@ -1,0 +1,133 @@
+// The observed program through its life: chosen, started and watched, quit.
+#include <windows.h>
+
+#include "monitor/language.h"
+#include "monitor/monitor_win.h"
+#include "monitor/readings.h"
+#include "services/files.h"
+#include "services/launcher.h"
+#include "services/threads.h"
+#include "toolkit/controls.h"
+#include "toolkit/requesters.h"
+#include "toolkit/statusbar.h"
+#include "toolkit/window.h"
+
+namespace {
+
+constexpr const char* ProgramPatterns = "Executable (*.exe)|*.exe";
+constexpr DWORD SamplingAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
+// Gives the new process time to come up before the first sample.
+constexpr DWORD StartDelayMs = 250;
+
+void EnableControls(std::initializer_list<int32_t> controls, bool enable) {
+    for (int32_t control : controls)
+        DisableControl(control, enable ? 0 : 1);
+}
+
+void ResetInterval() {
+    Monitor.IntervalIndex = Monitor.DefaultIntervalIndex;
+    SetControlState(SpinInterval, Monitor.IntervalIndex);
+    SetControlText(SpinInterval, IntervalText(Monitor, Monitor.IntervalIndex).c_str());
+}
+
+// Waits for the worker's end while the window keeps handling its messages:
+// the worker may be handing over a text of the values column just now.
+void WaitForWorker(int32_t worker) {
+    while (ThreadAlive(worker)) {
+        HANDLE handle = LiveThreadHandle(worker);
+        if (!handle) break;
+        WaitForThreadPumping(handle, INFINITE);
+    }
+}
+
+} // namespace
+
+void ShowState(int8_t state) {
+    if (state < 0 || state >= StateTextSlots) return;
+    SetStatusText(MainStatusBar, 0, Monitor.StateTexts[state].c_str(), 0);
+}
+
+void OpenObservedProgram() {
+    auto& program = Monitor.ObservedProgram;
+    FreeText(program.FilePath);
+    FreeText(program.FileName);
+    SetControlText(FieldProgramName, program.FileName.c_str());
+    FreeText(program.CommandLine);
+    SetControlText(FieldCommandLine, program.CommandLine.c_str());
+    EnableControls({FieldCommandLine, SpinInterval, ButtonStart}, false);
+    SetControlText(ColumnValues, "");
+    ResetInterval();
+
+    program.FilePath = ChooseFileToOpen(Monitor.CaptionTexts[CaptionChooseProgram].c_str(),
+                                        program.Directory.c_str(), ProgramPatterns, 0);
+    if (!TextEquals(program.FilePath, "") && QueryFileLength(program.FilePath.c_str()) > 0) {
+        const Text name = FileNameOf(program.FilePath.c_str());
+        if (IsValidFileName(name.c_str())) {
+            program.FileName = name;
+            program.Directory = DirectoryOf(program.FilePath.c_str());
+            SetControlText(FieldProgramName, program.FileName.c_str());
+            EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, true);
+            ShowState(StateOpened);
+        } else {
+            ReportError(ErrorForbiddenName);
+        }
+    } else {
+        ShowState(StateNotOpened);
+    }
+}
+
+void StartObservedProgram() {
+    auto& program = Monitor.ObservedProgram;
+    EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, false);
+    EnableControls({ButtonQuit}, true);
+    Monitor.Readings.Row = {};
+    SetControlText(ColumnValues, "");
+    program.CommandLine = GetControlText(FieldCommandLine);
+
+    // The first sample measures from the launch: the new process has used no
+    // processor time yet at this tick.
+    const DWORD tickBeforeLaunch = GetTickCount();
+    program.Program = LaunchProgram(program.FilePath.c_str(), program.CommandLine.c_str(),
+                                    program.Directory.c_str(), LaunchOpen);
+    if (!program.Program) {
+        ReportError(ErrorNotStarted);
+        return;
+    }
+    ShowState(StateStarted);
+
+    program.ProcessId = ProcessIdOf(program.Program);
+    if (program.ProcessId == -1) return; // started through the shell: runs unmonitored
+    program.ProcessHandle =
+        OpenProcess(SamplingAccess, FALSE, static_cast<DWORD>(program.ProcessId));
+    if (!program.ProcessHandle) return; // cannot be queried: runs unmonitored
+
+    Monitor.Monitoring.store(1);
+    Monitor.ExtremesSeeded.store(0);
+    StartCpuBaseline(program.Sampler, tickBeforeLaunch);
+    ShowState(StateRunning);
+    Sleep(StartDelayMs);
+    program.WorkerThread =
+        SpawnThread(SamplingWorker, Monitor.IntervalTable[Monitor.IntervalIndex]);
+}
+
+void QuitObservedProgram() {
+    auto& program = Monitor.ObservedProgram;
+    Monitor.Monitoring.store(0);
+    EnableControls({ButtonQuit}, false);
+    // The order is fixed: the worker ends before the program and the handle
+    // it samples go.
+    WaitForWorker(program.WorkerThread);
+    // Also a program that was launched but never monitored: the user asked
+    // to quit it, and its record would otherwise be lost.
+    if (program.Program) {
+        KillLaunched(program.Program);
+        ReleaseLaunched(program.Program);
+    }
+    if (program.ProcessHandle) {
+        CloseHandle(program.ProcessHandle);
+        program.ProcessHandle = nullptr;
+    }
+    program.Program = nullptr;
+    ShowState(StateTerminated);
+    EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, true);
+}
