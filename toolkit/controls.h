@@ -33,6 +33,10 @@ constexpr int32_t ColourText = 1;
 constexpr int32_t ColourBackground = 2;
 constexpr int32_t DefaultColour = -1;
 
+// ControlAttribute / SetControlAttribute on a spin: its range.
+constexpr int32_t SpinMinimum = 1;
+constexpr int32_t SpinMaximum = 2;
+
 // Kind codes.
 constexpr int32_t KindButton = 1;
 constexpr int32_t KindTextField = 2;
@@ -86,6 +90,23 @@ void DisableControl(int32_t number, int32_t flag);
 
 // which: ColourText or ColourBackground; colour 0x00BBGGRR or DefaultColour.
 void SetControlColour(int32_t number, int32_t which, int32_t colour);
+
+// The colour set with SetControlColour (DefaultColour when none); 0 for
+// kinds without colours.
+int32_t ControlColour(int32_t number, int32_t which);
+
+// Moves and sizes the control (a spin places both parts; a frame also has the
+// window repaint what lies under its new rectangle).
+void ResizeControl(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height);
+// Outer width (a spin: both parts together).
+int32_t ControlWidth(int32_t number);
+// flag not 0 hides, 0 shows (a spin: both parts).
+void HideControl(int32_t number, int32_t flag);
+
+// Spin range (SpinMinimum, SpinMaximum); 0 for other kinds. Setting keeps the
+// position within the new range.
+int32_t ControlAttribute(int32_t number, int32_t which);
+void SetControlAttribute(int32_t number, int32_t which, int32_t value);
 
 void DisposeControl(int32_t number);
 

@@ -1,0 +1,47 @@
+// What the window unit and the control unit share inside the toolkit.
+#pragma once
+
+#include <windows.h>
+
+#include "toolkit/events.h"
+
+// Private messages of the toolkit's windows.
+// A control event raised as a separate, later event: wParam control number,
+// lParam type.
+constexpr UINT MessageControlEvent = WM_APP + 0x310;
+// Texts handed over by other threads wait for this window's thread.
+constexpr UINT MessageHandOver = WM_APP + 0x311;
+
+// The calling thread's event state, made on first use.
+EventState& ThreadEvents();
+
+// The calling thread's control container and its font; null when none.
+HWND ContainerWindow();
+HFONT ContainerFont();
+
+// Posts a control event that becomes pending when the window dispatches it.
+void PostControlEvent(HWND control, int32_t number, int32_t type);
+
+// Saves the pending control event and restores it on leaving scope, so that
+// notifications raised by the program's own changes are dropped.
+class KeepPendingEvent {
+  public:
+    KeepPendingEvent();
+    ~KeepPendingEvent();
+    KeepPendingEvent(const KeepPendingEvent&) = delete;
+    KeepPendingEvent& operator=(const KeepPendingEvent&) = delete;
+
+  private:
+    int32_t pending;
+    int32_t control;
+    int32_t type;
+};
+
+// Implemented by the control unit, called by the window procedure.
+// Handles notifications and colour requests of the window's controls; true
+// when *result is the answer.
+bool HandleControlMessage(HWND window, UINT message, WPARAM first, LPARAM second, LRESULT* result);
+// Applies the texts handed over to window; true when there were any.
+bool ApplyHandedOverTexts(HWND window);
+// Forgets the texts handed over to a window that goes.
+void DropHandedOverTexts(HWND window);

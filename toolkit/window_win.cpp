@@ -1,0 +1,423 @@
+#include "toolkit/window.h"
+
+#include <vector>
+
+#include "toolkit/number_table.h"
+#include "toolkit/window_hooks.h"
+#include "toolkit/window_internal.h"
+#include "toolkit/window_layout.h"
+
+// Without the status-bar unit linked there is no bar to follow the size.
+__attribute__((weak)) void ResizeStatusBarsOf(HWND) {}
+
+namespace {
+
+constexpr const char* WindowClassName = "BrenkWindow";
+// Maps a native window back to its number (stored as number + 1, so that a
+// missing property reads as no window).
+constexpr const char* NumberProperty = "BrenkWindowNumber";
+
+struct WindowRecord {
+    HWND handle = nullptr;
+    HACCEL keys = nullptr;
+    bool sized = false; // minimised or maximised
+    // Present for the toolkit's design; the monitor never sets them.
+    HBRUSH background = nullptr;
+    WNDPROC hook = nullptr;
+    SIZE minimumSize{};
+    SIZE maximumSize{};
+};
+
+NumberTable<WindowRecord>& Windows() {
+    static NumberTable<WindowRecord> table(16, 16);
+    return table;
+}
+
+struct ThreadWindows {
+    EventState events;
+    HWND container = nullptr;
+};
+
+thread_local ThreadWindows threadWindows;
+
+WindowRecord* LiveWindow(int32_t number) {
+    WindowRecord* record = Windows().Find(number);
+    return record && record->handle ? record : nullptr;
+}
+
+// The window number of a native window of ours, -1 for any other window.
+int32_t NumberOfWindow(HWND window) {
+    if (!window) return -1;
+    return static_cast<int32_t>(reinterpret_cast<intptr_t>(GetPropA(window, NumberProperty))) - 1;
+}
+
+// The direct child of window that holds or contains the focus, or null.
+HWND FocusedChild(HWND window) {
+    HWND focus = GetFocus();
+    while (focus && GetParent(focus) != window)
+        focus = GetParent(focus);
+    return focus;
+}
+
+bool IsFocusStop(HWND child) {
+    return IsWindowEnabled(child) && IsWindowVisible(child) &&
+           (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP);
+}
+
+void MoveFocus(HWND window, bool backwards) {
+    // Children are kept in creation order; the first created comes first.
+    std::vector<HWND> children;
+    std::vector<bool> stops;
+    HWND focused = FocusedChild(window);
+    int32_t focusedIndex = -1;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (child == focused) focusedIndex = static_cast<int32_t>(children.size());
+        children.push_back(child);
+        stops.push_back(IsFocusStop(child));
+    }
+    int32_t next = NextFocusStop(stops, focusedIndex, backwards);
+    if (next >= 0) SetFocus(children[static_cast<size_t>(next)]);
+}
+
+void OnSize(HWND window, int32_t number, WPARAM kind) {
+    ResizeStatusBarsOf(window);
+    WindowRecord* record = Windows().Find(number);
+    EventState& events = ThreadEvents();
+    switch (kind) {
+    case SIZE_MINIMIZED:
+        if (record) record->sized = true;
+        events.RaiseWindow(EventMinimised, number);
+        break;
+    case SIZE_MAXIMIZED:
+        if (record) record->sized = true;
+        events.RaiseWindow(EventMaximised, number);
+        events.RaiseWindow(EventSized, number);
+        break;
+    case SIZE_RESTORED:
+        if (record && record->sized) {
+            record->sized = false;
+            events.RaiseWindow(EventRestored, number);
+        }
+        events.RaiseWindow(EventSized, number);
+        break;
+    default:
+        break;
+    }
+}
+
+bool OnCommand(HWND window, WPARAM first, LPARAM second, LRESULT* result) {
+    // Keyboard-table commands come with no control handle and code 1.
+    if (second == 0 && HIWORD(first) == 1) {
+        const int32_t command = LOWORD(first);
+        if (command == CommandNextFocus || command == CommandPreviousFocus) {
+            MoveFocus(window, command == CommandPreviousFocus);
+            *result = 0;
+            return true;
+        }
+    }
+    return HandleControlMessage(window, WM_COMMAND, first, second, result);
+}
+
+void OnNcDestroy(HWND window, int32_t number) {
+    DropHandedOverTexts(window);
+    RemovePropA(window, NumberProperty);
+    if (threadWindows.container == window) threadWindows.container = nullptr;
+    WindowRecord* record = Windows().Find(number);
+    if (record && record->handle == window) {
+        if (record->keys) DestroyAcceleratorTable(record->keys);
+        *record = WindowRecord{};
+    }
+}
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM first, LPARAM second) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(second);
+        const int32_t number = *static_cast<const int32_t*>(create->lpCreateParams);
+        SetPropA(window, NumberProperty,
+                 reinterpret_cast<HANDLE>(static_cast<intptr_t>(number) + 1));
+        return DefWindowProcA(window, message, first, second);
+    }
+    const int32_t number = NumberOfWindow(window);
+    if (number < 0) return DefWindowProcA(window, message, first, second);
+    LRESULT result = 0;
+    switch (message) {
+    case WM_CLOSE:
+        // Closing is the program's decision; the request is only reported.
+        ThreadEvents().RaiseWindow(EventCloseWindow, number);
+        return 0;
+    case WM_MOVE:
+        ThreadEvents().RaiseWindow(EventMoved, number);
+        break;
+    case WM_SIZE:
+        OnSize(window, number, first);
+        break;
+    case WM_ERASEBKGND:
+        ThreadEvents().RaiseWindow(EventRepaint, number);
+        break;
+    case WM_ACTIVATE:
+        if (LOWORD(first) != WA_INACTIVE) ThreadEvents().RaiseWindow(EventActivated, number);
+        break;
+    case WM_COMMAND:
+        if (OnCommand(window, first, second, &result)) return result;
+        break;
+    case WM_NOTIFY:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+        if (HandleControlMessage(window, message, first, second, &result)) return result;
+        break;
+    case MessageControlEvent:
+        HandleControlMessage(window, message, first, second, &result);
+        return 0;
+    case MessageHandOver:
+        // The change shows on screen only after a repaint; reporting one
+        // makes sure the program's loop runs after every handed-over text.
+        if (ApplyHandedOverTexts(window)) ThreadEvents().RaiseWindow(EventRepaint, number);
+        return 0;
+    case WM_NCDESTROY:
+        OnNcDestroy(window, number);
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(window, message, first, second);
+}
+
+BOOL CALLBACK TakeFirstIcon(HMODULE module, LPCSTR, LPSTR name, LONG_PTR found) {
+    *reinterpret_cast<HICON*>(found) = LoadIconA(module, name);
+    return FALSE;
+}
+
+bool RegisterWindowClass() {
+    static bool registered = false;
+    if (registered) return true;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HICON icon = nullptr;
+    EnumResourceNamesA(instance, RT_GROUP_ICON, TakeFirstIcon, reinterpret_cast<LONG_PTR>(&icon));
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProcedure;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = icon;
+    windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<intptr_t>(COLOR_BTNFACE + 1));
+    windowClass.lpszClassName = WindowClassName;
+    registered =
+        RegisterClassExA(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+    return registered;
+}
+
+HACCEL MakeKeyboardTable() {
+    ACCEL keys[2] = {
+        {FVIRTKEY, VK_TAB, static_cast<WORD>(CommandNextFocus)},
+        {FVIRTKEY | FSHIFT, VK_TAB, static_cast<WORD>(CommandPreviousFocus)},
+    };
+    return CreateAcceleratorTableA(keys, 2);
+}
+
+// A rich-text editor that can be written to takes a plain Tab itself.
+bool EditorTakesTab(const MSG& message) {
+    if (message.wParam != VK_TAB) return false;
+    if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0)
+        return false;
+    HWND focus = GetFocus();
+    if (!focus) return false;
+    char className[32] = {};
+    GetClassNameA(focus, className, sizeof className);
+    return _strnicmp(className, "RichEdit", 8) == 0 &&
+           !(GetWindowLongA(focus, GWL_STYLE) & ES_READONLY);
+}
+
+void Dispatch(MSG& message) {
+    if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
+        HWND active = GetActiveWindow();
+        WindowRecord* record = LiveWindow(NumberOfWindow(active));
+        if (record && record->handle == active && record->keys && !EditorTakesTab(message) &&
+            TranslateAcceleratorA(active, record->keys, &message))
+            return;
+    }
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+}
+
+} // namespace
+
+EventState& ThreadEvents() {
+    return threadWindows.events;
+}
+
+HWND ContainerWindow() {
+    return threadWindows.container;
+}
+
+HFONT ContainerFont() {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+void PostControlEvent(HWND control, int32_t number, int32_t type) {
+    HWND window = GetAncestor(control, GA_ROOT);
+    if (window) PostMessageA(window, MessageControlEvent, static_cast<WPARAM>(number), type);
+}
+
+KeepPendingEvent::KeepPendingEvent() {
+    EventState& events = ThreadEvents();
+    pending = events.pending;
+    control = events.lastControl;
+    type = events.lastType;
+}
+
+KeepPendingEvent::~KeepPendingEvent() {
+    EventState& events = ThreadEvents();
+    events.pending = pending;
+    events.lastControl = control;
+    events.lastType = type;
+}
+
+void InitWindowSystem() {
+    Windows();
+    RegisterWindowClass();
+}
+
+HWND NewWindow(int32_t number, int32_t x, int32_t y, int32_t innerWidth, int32_t innerHeight,
+               const char* title, int32_t flags) {
+    if (number < 0 || !RegisterWindowClass()) return nullptr;
+    DisposeWindow(number);
+    WindowRecord* record = Windows().Take(number);
+    if (!record) return nullptr;
+
+    const DWORD style = static_cast<DWORD>(WindowStyleOf(flags));
+    RECT frame{0, 0, innerWidth, innerHeight};
+    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    WindowRect active{};
+    RECT activeRect;
+    HWND activeWindow = GetActiveWindow();
+    const bool haveActive = activeWindow && GetWindowRect(activeWindow, &activeRect);
+    if (haveActive)
+        active = {activeRect.left, activeRect.top, activeRect.right - activeRect.left,
+                  activeRect.bottom - activeRect.top};
+    WindowPlacement placement =
+        PlaceWindow(x, y, frame.right - frame.left, frame.bottom - frame.top, flags,
+                    GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                    haveActive ? &active : nullptr);
+    const int32_t left = placement.platformDefault ? CW_USEDEFAULT : placement.outer.x;
+    const int32_t top = placement.platformDefault ? CW_USEDEFAULT : placement.outer.y;
+
+    HWND window = CreateWindowExA(0, WindowClassName, title ? title : "", style, left, top,
+                                  placement.outer.width, placement.outer.height, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), &number);
+    if (!window) return nullptr;
+    record->handle = window;
+    record->sized = (flags & (WindowMaximised | WindowMinimised)) != 0;
+    record->keys = MakeKeyboardTable();
+    if (!(flags & WindowHidden)) {
+        int show = SW_SHOWNORMAL;
+        if (flags & WindowMaximised)
+            show = SW_SHOWMAXIMIZED;
+        else if (flags & WindowMinimised)
+            show = SW_SHOWMINIMIZED;
+        ShowWindow(window, show);
+    }
+    if (!(flags & WindowNoContainer)) threadWindows.container = window;
+    return window;
+}
+
+HWND WindowNativeHandle(int32_t number) {
+    WindowRecord* record = LiveWindow(number);
+    return record ? record->handle : nullptr;
+}
+
+int32_t WindowNumberOf(HWND window) {
+    const int32_t number = NumberOfWindow(window);
+    return WindowNativeHandle(number) == window && window ? number : -1;
+}
+
+void DisposeWindow(int32_t number) {
+    WindowRecord* record = LiveWindow(number);
+    if (!record) return;
+    HWND window = record->handle;
+    HWND owner = GetWindow(window, GW_OWNER);
+    if (owner) SetActiveWindow(owner);
+    DestroyWindow(window);
+}
+
+void EndWindowSystem() {
+    Windows().ForEach([](int32_t number, WindowRecord&) { DisposeWindow(number); });
+}
+
+int32_t WaitEvent(int32_t timeoutMs) {
+    EventState& events = ThreadEvents();
+    events.BeginWait();
+    int32_t code = events.TakeQueued();
+    if (code != EventNone) return code;
+
+    MSG message{};
+    if (timeoutMs < 0) {
+        if (GetMessageA(&message, nullptr, 0, 0) == -1) return EventNone;
+    } else if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (timeoutMs == 0) return EventNone;
+        // Sent messages are served inside this wait and the peek after it.
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(timeoutMs), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return EventNone;
+    }
+    Dispatch(message);
+
+    code = events.TakePending();
+    if (code != EventNone) return code;
+    events.rawFirst = static_cast<int64_t>(message.wParam);
+    events.rawSecond = static_cast<int64_t>(message.lParam);
+    return static_cast<int32_t>(message.message);
+}
+
+int32_t LastEventType() {
+    return ThreadEvents().lastType;
+}
+
+int32_t LastEventControl() {
+    return ThreadEvents().lastControl;
+}
+
+int32_t LastEventWindow() {
+    return ThreadEvents().lastWindow;
+}
+
+DWORD WaitForThreadPumping(HANDLE handle, DWORD timeoutMs) {
+    const ULONGLONG start = GetTickCount64();
+    bool quit = false;
+    WPARAM quitCode = 0;
+    DWORD woken = WAIT_FAILED;
+    for (;;) {
+        DWORD remaining = INFINITE;
+        if (timeoutMs != INFINITE) {
+            const ULONGLONG spent = GetTickCount64() - start;
+            remaining = spent >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - spent);
+        }
+        woken =
+            MsgWaitForMultipleObjectsEx(1, &handle, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken != WAIT_OBJECT_0 + 1) break;
+        if (remaining == 0) {
+            woken = WAIT_TIMEOUT;
+            break;
+        }
+        // Serve every waiting message, so that the wake-up is not repeated
+        // for the same ones and handed-over texts reach the screen.
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = true;
+                quitCode = message.wParam;
+            } else {
+                Dispatch(message);
+            }
+        }
+    }
+    // A quit request belongs to the program's own loop.
+    if (quit) PostQuitMessage(static_cast<int>(quitCode));
+    return woken;
+}
+
+int32_t LiveWindowRecords() {
+    int32_t live = 0;
+    Windows().ForEach([&live](int32_t, WindowRecord& record) { live += record.handle != nullptr; });
+    return live;
+}
