@@ -25,6 +25,7 @@
 // Exit code 0 when every check held; messages name the first that did not.
 #include <windows.h>
 #include <commctrl.h>
+#include <dlgs.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -247,7 +248,8 @@ bool CloseBrenk(Brenk& brenk) {
 }
 
 // Fills the file requester's name box and confirms it. The name box is the
-// combo box cmb13 of the explorer-style requester, or edt1 of the old one.
+// edit inside the combo box cmb13 of the explorer-style requester, or edt1 of
+// the old one.
 bool ChooseFile(const Brenk& brenk, const std::string& path) {
     HWND requester = nullptr;
     if (!PollUntil(
@@ -257,12 +259,10 @@ bool ChooseFile(const Brenk& brenk, const std::string& path) {
             },
             StepTimeoutMs))
         return Fail("no file requester titled", RequesterTitle);
-    const int nameBoxes[] = {0x47c, 0x480};
     HWND nameBox = nullptr;
-    for (int id : nameBoxes) {
-        nameBox = GetDlgItem(requester, id);
-        if (nameBox) break;
-    }
+    if (HWND combo = GetDlgItem(requester, cmb13))
+        nameBox = FindWindowExA(combo, nullptr, "Edit", nullptr);
+    if (!nameBox) nameBox = GetDlgItem(requester, edt1);
     if (!nameBox || !SetWindowTextTo(nameBox, path)) return Fail("no name box in the requester");
     PostMessageA(requester, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(requester, IDOK)));
