@@ -65,7 +65,9 @@ LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
     const Text parameterText(parameters);
     SHELLEXECUTEINFOA shell{};
     shell.cbSize = sizeof shell;
-    shell.fMask = SEE_MASK_NOCLOSEPROCESS;
+    // No message from the shell when it cannot open the file either: the
+    // caller reports the failure, and a modal box would hold its thread.
+    shell.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     shell.lpVerb = nullptr; // the file's default verb
     shell.lpFile = path;
     shell.lpParameters = parameterText.c_str();
