@@ -1,0 +1,125 @@
+// The open-file requester and the message box on the platform's standard
+// dialogs, and the suspension of the calling thread's other windows while one
+// of them is up.
+#include "toolkit/requesters.h"
+
+#include <commctrl.h>
+#include <commdlg.h>
+#include <objbase.h>
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct SuspendedWindow {
+    DWORD thread;
+    HWND window;
+};
+
+std::mutex SuspendedLock; // guards SuspendedWindows; never held while a window is touched
+std::vector<SuspendedWindow> SuspendedWindows; // newest first
+
+// The pattern the user last chose (1-based as the platform counts), kept
+// between calls of this thread; 0 = none.
+thread_local DWORD LastPatternChosen = 0;
+
+BOOL CALLBACK CollectSuspendable(HWND window, LPARAM found) {
+    if (IsWindowVisible(window) && IsWindowEnabled(window) && window != GetForegroundWindow()) {
+        reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+void InitRequesters() {
+    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&classes);
+    // The open-file dialog browses through the shell's component objects,
+    // which need a single-threaded apartment on the calling thread.
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+}
+
+HWND DialogOwner() {
+    HWND foreground = GetForegroundWindow();
+    if (!foreground) return nullptr;
+    DWORD process = 0;
+    GetWindowThreadProcessId(foreground, &process);
+    return process == GetCurrentProcessId() ? foreground : nullptr;
+}
+
+void SuspendOtherWindows() {
+    // The thread's top-level windows are exactly the desktop's top-level
+    // windows that belong to this thread.
+    std::vector<HWND> found;
+    EnumThreadWindows(GetCurrentThreadId(), CollectSuspendable, reinterpret_cast<LPARAM>(&found));
+    const DWORD thread = GetCurrentThreadId();
+    for (HWND window : found) {
+        EnableWindow(window, FALSE);
+        std::lock_guard<std::mutex> lock(SuspendedLock);
+        SuspendedWindows.insert(SuspendedWindows.begin(), SuspendedWindow{thread, window});
+    }
+}
+
+void ResumeOtherWindows() {
+    const DWORD thread = GetCurrentThreadId();
+    std::vector<HWND> mine;
+    {
+        std::lock_guard<std::mutex> lock(SuspendedLock);
+        std::erase_if(SuspendedWindows, [&](const SuspendedWindow& entry) {
+            if (entry.thread != thread) return false;
+            mine.push_back(entry.window);
+            return true;
+        });
+    }
+    for (HWND window : mine)
+        EnableWindow(window, TRUE);
+}
+
+int32_t SuspendedWindowCount() {
+    std::lock_guard<std::mutex> lock(SuspendedLock);
+    return static_cast<int32_t>(SuspendedWindows.size());
+}
+
+Text ChooseFileToOpen(const char* title, const char* defaultFile, const char* patterns,
+                      int32_t position) {
+    LastPatternChosen = 0;
+    char path[RequesterPathRoom] = {};
+    const Text list = NativePatternList(patterns);
+    const RequesterStart start = RequesterStartOf(defaultFile);
+    // A valid name longer than the buffer cannot be prefilled whole; cut it so
+    // that the terminator stays inside.
+    std::memcpy(path, start.name.data(), std::min<size_t>(start.name.size(), sizeof(path) - 1));
+
+    OPENFILENAMEA dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = DialogOwner();
+    dialog.lpstrFilter = list.c_str();
+    dialog.nFilterIndex = static_cast<DWORD>(position) + 1;
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = sizeof(path);
+    dialog.lpstrInitialDir = start.directory.empty() ? nullptr : start.directory.c_str();
+    dialog.lpstrTitle = TextView(title).empty() ? nullptr : title;
+    // The typed directory must exist, the file need not; the process's current
+    // directory stays where it was; no read-only box; no default extension.
+    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+
+    SuspendOtherWindows();
+    const BOOL chosen = GetOpenFileNameA(&dialog);
+    ResumeOtherWindows();
+    if (!chosen) return Text();
+    LastPatternChosen = dialog.nFilterIndex;
+    return Text(path, strnlen(path, sizeof(path) - 1));
+}
+
+int32_t ShowMessageBox(const char* title, const char* text) {
+    SuspendOtherWindows();
+    const int result =
+        MessageBoxA(DialogOwner(), TextView(text).data(), TextView(title).data(), MB_OK);
+    ResumeOtherWindows();
+    return result;
+}
