@@ -36,9 +36,20 @@ void SampleMemory() {
         Monitor.Readings.Row[RamCurrent] = static_cast<int64_t>(counters.WorkingSetSize);
 }
 
+// A pass that overlaps the program's end reads nothing true: the times of
+// its threads are gone and its working set is 0. Such a pass keeps the
+// readings of the pass before, so the last figures shown are the program's.
+bool ProcessEnded() {
+    DWORD code = 0;
+    return GetExitCodeProcess(Monitor.ObservedProgram.ProcessHandle, &code) && code != STILL_ACTIVE;
+}
+
 void UpdateReadings() {
     UpdateExtremes(Monitor.Readings, Monitor.ExtremesSeeded);
     Monitor.ValuesText = ValuesText(Monitor.Readings, Monitor.RowBreaks);
+}
+
+void ShowReadings() {
     // Handed over to the main thread, whose wait wakes for it: this is what
     // lets the main loop notice a program that has ended by itself.
     SetControlText(ColumnValues, Monitor.ValuesText.c_str());
@@ -48,9 +59,17 @@ void UpdateReadings() {
 
 uint32_t SamplingWorker(int32_t interval) {
     while (Monitor.Monitoring.load() == 1) {
+        const Readings kept = Monitor.Readings;
+        const CpuSampler keptSampler = Monitor.ObservedProgram.Sampler;
         SampleCpu();
         SampleMemory();
-        UpdateReadings();
+        if (ProcessEnded()) {
+            Monitor.Readings = kept;
+            Monitor.ObservedProgram.Sampler = keptSampler;
+        } else {
+            UpdateReadings();
+        }
+        ShowReadings();
         Sleep(static_cast<DWORD>(interval));
     }
     return 0;
