@@ -260,10 +260,34 @@ bool ChooseFile(const Brenk& brenk, const std::string& path) {
             StepTimeoutMs))
         return Fail("no file requester titled", RequesterTitle);
     HWND nameBox = nullptr;
-    if (HWND combo = GetDlgItem(requester, cmb13))
-        nameBox = FindWindowExA(combo, nullptr, "Edit", nullptr);
+    if (HWND combo = GetDlgItem(requester, cmb13)) {
+        // The edit sits one or two levels down (a combo box inside an
+        // extended combo box), depending on the platform's requester.
+        EnumChildWindows(
+            combo,
+            [](HWND child, LPARAM found) -> BOOL {
+                char name[16] = {};
+                GetClassNameA(child, name, sizeof name);
+                if (lstrcmpiA(name, "Edit") != 0) return TRUE;
+                *reinterpret_cast<HWND*>(found) = child;
+                return FALSE;
+            },
+            reinterpret_cast<LPARAM>(&nameBox));
+    }
     if (!nameBox) nameBox = GetDlgItem(requester, edt1);
-    if (!nameBox || !SetWindowTextTo(nameBox, path)) return Fail("no name box in the requester");
+    if (!nameBox || !SetWindowTextTo(nameBox, path)) {
+        // Name what the requester holds, to see how this platform builds it.
+        EnumChildWindows(
+            requester,
+            [](HWND child, LPARAM) -> BOOL {
+                char name[64] = {};
+                GetClassNameA(child, name, sizeof name);
+                std::printf("  child %s id %d\n", name, GetDlgCtrlID(child));
+                return TRUE;
+            },
+            0);
+        return Fail("no name box in the requester");
+    }
     PostMessageA(requester, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(requester, IDOK)));
     if (!PollUntil([&] { return !IsWindow(requester); }, StepTimeoutMs))
@@ -355,7 +379,9 @@ bool ReadMemory(const Brenk& brenk, Memory& memory) {
                               reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
                               sizeof counters))
         return Fail("GetProcessMemoryInfo on brenk.exe");
-    memory.privateBytes = counters.PrivateUsage;
+    // Wine fills only PagefileUsage, the process's private commit, for
+    // another process; Windows reports the same figure in both.
+    memory.privateBytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
     memory.workingSet = counters.WorkingSetSize;
     return true;
 }
@@ -439,18 +465,32 @@ bool Soak(const std::string& exe, const std::string& program, int cycles, int se
     if (!StartBrenk(exe, brenk)) return false;
     Memory first, last;
     const ULONGLONG started = GetTickCount64();
+    // Where the time goes, for the figures printed at the end.
+    double openMs = 0, startMs = 0, quitMs = 0;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         // The program runs until it is quit (it holds its memory forever).
-        if (!OpenProgram(brenk, program) || !StartProgram(brenk, "0 1 -1") || !QuitProgram(brenk))
-            return Fail("cycle", std::to_string(cycle));
+        const double t0 = NowMicroseconds();
+        if (!OpenProgram(brenk, program)) return Fail("open, cycle", std::to_string(cycle));
+        const double t1 = NowMicroseconds();
+        if (!StartProgram(brenk, "0 1 -1")) return Fail("start, cycle", std::to_string(cycle));
+        const double t2 = NowMicroseconds();
+        if (!QuitProgram(brenk)) return Fail("quit, cycle", std::to_string(cycle));
+        const double t3 = NowMicroseconds();
+        openMs += (t1 - t0) / 1000;
+        startMs += (t2 - t1) / 1000;
+        quitMs += (t3 - t2) / 1000;
         if (cycle == 1 && !ReadMemory(brenk, first)) return false;
     }
-    std::printf("%d open/start/quit cycles in %.1f s\n", cycles,
-                (GetTickCount64() - started) / 1000.0);
+    std::printf("%d open/start/quit cycles in %.1f s (open %.0f ms, start %.0f ms, quit %.0f ms "
+                "per cycle)\n",
+                cycles, (GetTickCount64() - started) / 1000.0, openMs / cycles, startMs / cycles,
+                quitMs / cycles);
     const ULONGLONG selfStarted = GetTickCount64();
     for (int run = 1; run <= selfEnding; ++run) {
-        // Ends by itself after 100 ms; noticed with no input from the robot.
-        if (!StartProgram(brenk, "50 1 100") || !WaitTerminated(brenk))
+        // Ends by itself about 400 ms after its start, while it is sampled;
+        // the worker's next update wakes the loop, which notices the end
+        // without any input from the robot.
+        if (!StartProgram(brenk, "200 1 200") || !WaitTerminated(brenk))
             return Fail("self-ending run", std::to_string(run));
     }
     std::printf("%d self-ending programs in %.1f s\n", selfEnding,

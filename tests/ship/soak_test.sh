@@ -3,18 +3,24 @@
 # observed programs that end by themselves; brenk.exe's memory must stay
 # where it was after the first cycle, no observed program may be left and
 # the tool must still answer and end with exit code 0.
+#
+# It takes minutes, most of them spent waiting on Wine's file requester and
+# the sampling interval, so it runs on a Wine server and display of its own
+# (state under <build-dir>/soak) and need not hold the shared display.
 #   soak_test.sh <build-dir> <brenk.exe> <ship_robot.exe> <demo_workload.exe>
 set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 export BRENK_BUILD_DIR
-BRENK_BUILD_DIR=$(cd "$1" && pwd)
+BRENK_BUILD_DIR="$(cd "$1" && pwd)/soak"
+mkdir -p "$BRENK_BUILD_DIR"
 shift
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap '"$ROOT/scripts/wine-run" --cleanup; rm -rf "$work"' EXIT
 cp "$1" "$work/brenk.exe"
 cp "$3" "$work/demo_workload.exe"
 cp "$ROOT/resources/Brenk.ini.en" "$work/Brenk.ini"
 cd "$work"
+"$ROOT/scripts/wine-run" --setup
 status=0
 "$ROOT/scripts/wine-run" "$2" soak brenk.exe demo_workload.exe "${SOAK_CYCLES:-100}" \
     "${SOAK_SELF_ENDING:-30}" || status=1
