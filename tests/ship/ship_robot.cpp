@@ -542,6 +542,8 @@ int Usage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Progress shows as it happens, also when the output goes to a file.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
     if (argc < 2) return Usage();
     const std::string command = argv[1];
     bool ok = false;
