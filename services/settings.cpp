@@ -58,8 +58,8 @@ struct SettingsReader {
 };
 
 SettingsReader& ThisThreadsReader() {
-    thread_local SettingsReader reader;
-    return reader;
+    static PerThreadState<SettingsReader> readers;
+    return readers.get();
 }
 
 // Texts are zero-terminated for the reader as for everyone else: a name with a
