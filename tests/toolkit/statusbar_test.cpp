@@ -234,3 +234,22 @@ TEST_F(StatusBar, ClicksOnTheBarRaiseNoControlEvent) {
 }
 
 } // namespace
+
+namespace {
+
+// The embedded manifest asks for version 6 of the common controls: the
+// library then comes from the side-by-side assembly, not the system folder.
+TEST(Manifest, CommonControlsComeFromTheVersionSixAssembly) {
+    InitStatusBars();
+    HMODULE controls = GetModuleHandleA("comctl32.dll");
+    ASSERT_NE(controls, nullptr);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(controls, path, sizeof(path));
+    std::string lower(path);
+    for (char& c : lower)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    EXPECT_NE(lower.find("\\winsxs\\"), std::string::npos) << path;
+    EXPECT_NE(lower.find("common-controls_6595b64144ccf1df_6.0."), std::string::npos) << path;
+}
+
+} // namespace
