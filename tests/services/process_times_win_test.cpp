@@ -1,0 +1,68 @@
+#include "services/process_times.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "services/launcher.h"
+#include "services/owned_handle.h"
+#include "tests/programs/test_programs.h"
+#include "tests/services/service_test_support.h"
+
+namespace {
+
+constexpr uint64_t halfSecond = 5000000; // in 100 ns
+
+struct Times {
+    uint64_t kernel = 0;
+    uint64_t user = 0;
+};
+
+// Starts a burner and reads its times until one of them has passed half a
+// second; the burner is ended before returning.
+Times BurnAndRead(const char* program, bool waitForKernel) {
+    Times times;
+    LaunchRecord* record =
+        LaunchProgram(TestProgramPath(program).c_str(), "60000 times-test-token", "", LaunchOpen);
+    EXPECT_NE(record, nullptr);
+    if (!record) return times;
+    const auto id = static_cast<DWORD>(ProcessIdOf(record));
+    OwnedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
+    EXPECT_TRUE(process.valid());
+    Times earlier;
+    const bool reached = PollUntil(
+        [&] {
+            earlier = times;
+            EXPECT_TRUE(QueryProcessTimes(process.get(), id, &times.kernel, &times.user));
+            EXPECT_GE(times.kernel + times.user, earlier.kernel + earlier.user)
+                << "times went back";
+            return (waitForKernel ? times.kernel : times.user) >= halfSecond;
+        },
+        30000);
+    EXPECT_TRUE(reached) << program << " kernel " << times.kernel << " user " << times.user;
+    KillLaunched(record);
+    PollUntil([record] { return IsProgramAlive(record) == 0; });
+    ReleaseLaunched(record);
+    return times;
+}
+
+// The figures are the child's own, not this idle test's: each burner's
+// kind of time outweighs the other kind.
+TEST(QueryProcessTimes, UserAndKernelTimesOfAnotherProcess) {
+    const Times user = BurnAndRead("burn_user.exe", false);
+    EXPECT_GT(user.user, 2 * user.kernel) << "kernel " << user.kernel << " user " << user.user;
+    const Times kernel = BurnAndRead("burn_kernel.exe", true);
+    EXPECT_GT(kernel.kernel, kernel.user) << "kernel " << kernel.kernel << " user " << kernel.user;
+}
+
+TEST(QueryProcessTimes, OwnProcessAndFailures) {
+    uint64_t kernel = 1, user = 1;
+    EXPECT_TRUE(QueryProcessTimes(GetCurrentProcess(), GetCurrentProcessId(), &kernel, &user));
+    kernel = user = 1;
+    // No process with identifier 0 has threads of its own to read.
+    EXPECT_FALSE(QueryProcessTimes(nullptr, 0, &kernel, &user));
+    EXPECT_EQ(kernel, 0u);
+    EXPECT_EQ(user, 0u);
+}
+
+} // namespace
