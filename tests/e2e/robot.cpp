@@ -5,7 +5,9 @@
 // itself reports for the same process (Wine runs every Windows process as a
 // Linux process, reachable through drive Z:).
 //
-// Prints one line per check; exit code 0 when every check held.
+// Prints one line per check; exit code 0 when every check held. The scenario
+// "dump" only lists the controls of the window and of the file requester, to
+// help when the window system changes under the robot.
 #include <windows.h>
 #include <dlgs.h>
 #include <tlhelp32.h>
@@ -296,6 +298,7 @@ LinuxFigures ReadLinuxFigures(const std::string& linuxPid) {
 
 struct Readings {
     bool valid = false;
+    bool changed = false; // differs from the text seen before
     int64_t row[6] = {};
     std::string text;
 };
@@ -518,19 +521,41 @@ struct Brenk {
                      "the file requester closes");
     }
 
-    // Waits until the values column has changed from before and shows six
-    // well-formed readings; the new readings, or invalid ones after the limit.
+    // Waits until the values column differs from before and shows six
+    // well-formed readings. Two passes may show the same text, so after the
+    // limit the readings then shown are taken as they are (changed false).
     Readings NextReadings(const std::string& before, DWORD limitMs) const {
         Readings now;
         PollUntil(
             [&] {
                 const std::string text = Text(ColumnValues);
-                if (text == before) return false;
                 now = ParseReadings(text);
-                return now.valid;
+                now.changed = text != before;
+                return now.valid && now.changed;
             },
             limitMs);
         return now;
+    }
+
+    // Watches the values column for a while, checking the order of every
+    // text shown; the last well-formed readings.
+    Readings WatchReadings(DWORD forMs) const {
+        Readings last;
+        std::string before;
+        const ULONGLONG end = GetTickCount64() + forMs;
+        while (GetTickCount64() < end) {
+            const std::string text = Text(ColumnValues);
+            if (text != before) {
+                const Readings now = ParseReadings(text);
+                if (now.valid) {
+                    Check(Ordered(now), "minimum <= current <= maximum", Quoted(now.text));
+                    last = now;
+                }
+                before = text;
+            }
+            Sleep(PollStepMs);
+        }
+        return last;
     }
 };
 
@@ -748,14 +773,16 @@ int Burner() {
     PollUntil([&] { return !(linuxPid = LinuxProcessWithToken(token)).empty(); }, StepLimitMs);
     if (!Check(!linuxPid.empty(), "the burner's Linux process is found by its token")) return 1;
 
-    // Three passes at 1000 ms; each is compared with what Linux counted
-    // between the moments the robot saw two updates.
+    // Three passes at 1000 ms. A pass whose update the robot saw right after
+    // the previous one seen is compared with what Linux counted in between.
     std::string before = brenk.Text(ColumnValues);
     LinuxFigures last = ReadLinuxFigures(linuxPid);
+    bool lastSeen = false;
+    int compared = 0;
     int64_t highest = 0;
     int64_t linuxHighest = 0;
     for (int pass = 1; pass <= 3; ++pass) {
-        const Readings now = brenk.NextReadings(before, 2500);
+        const Readings now = brenk.NextReadings(before, 1500);
         const LinuxFigures figures = ReadLinuxFigures(linuxPid);
         if (!Check(now.valid, "pass " + std::to_string(pass) + " shows six grouped readings",
                    Quoted(brenk.Text(ColumnValues))))
@@ -769,7 +796,8 @@ int Burner() {
               "working set within 2 % of Linux VmRSS",
               std::to_string(now.row[RamCurrent]) + " vs " + std::to_string(rss));
         const int64_t wall = static_cast<int64_t>(figures.at - last.at);
-        if (pass > 1 && wall > 0) {
+        if (lastSeen && now.changed && wall > 0) {
+            ++compared;
             const int64_t linuxLoad = (figures.cpuTicks - last.cpuTicks) * 10 * 100 / wall;
             linuxHighest = linuxLoad > linuxHighest ? linuxLoad : linuxHighest;
             Check(now.row[CpuCurrent] - linuxLoad <= 15 && linuxLoad - now.row[CpuCurrent] <= 15,
@@ -779,7 +807,9 @@ int Burner() {
         }
         highest = now.row[CpuCurrent] > highest ? now.row[CpuCurrent] : highest;
         last = figures;
+        lastSeen = now.changed;
     }
+    Note(std::to_string(compared) + " passes compared with Linux");
     // A busy machine may give the burner less than a whole processor; the
     // comparison with Linux above holds all the same.
     if (linuxHighest < 85)
@@ -804,19 +834,6 @@ int Burner() {
     return failures ? 1 : 0;
 }
 
-// Watches a program for some passes and gives the last readings.
-Readings WatchPasses(Brenk& brenk, int passes) {
-    std::string before = brenk.Text(ColumnValues);
-    Readings now;
-    for (int pass = 0; pass < passes; ++pass) {
-        now = brenk.NextReadings(before, 2500);
-        if (!now.valid) break;
-        Check(Ordered(now), "minimum <= current <= maximum", Quoted(now.text));
-        before = now.text;
-    }
-    return now;
-}
-
 int Memory() {
     const std::string folder = RunFolder("memory");
     WriteWholeFile(folder + "\\Brenk.ini", EnglishIni(0));
@@ -825,7 +842,7 @@ int Memory() {
         !OpenWithCommandLine(brenk, "grow_memory.exe", "0 -1 " + UniqueToken("memory-base")) ||
         !StartMonitoring(brenk))
         return 1;
-    const Readings base = WatchPasses(brenk, 2);
+    const Readings base = brenk.WatchReadings(2500);
     if (!Check(base.valid, "the grower without allocation shows readings", Quoted(base.text)))
         return 1;
     brenk.Click(ButtonQuit);
@@ -835,7 +852,7 @@ int Memory() {
     const std::string token = UniqueToken("memory");
     SetWindowTextTo(brenk.Control(FieldCommandLine), "64 -1 " + token);
     if (!StartMonitoring(brenk)) return 1;
-    const Readings grown = WatchPasses(brenk, 3);
+    const Readings grown = brenk.WatchReadings(3500);
     if (!Check(grown.valid, "the grower shows readings", Quoted(grown.text))) return 1;
     const int64_t expected = Allocated + base.row[RamMaximum];
     const int64_t maximum = grown.row[RamMaximum];
@@ -963,6 +980,7 @@ int CommandLineAndSpin() {
     return failures ? 1 : 0;
 }
 
+// Not a test: lists what the robot can see.
 int Dump() {
     const std::string folder = RunFolder("dump");
     WriteWholeFile(folder + "\\Brenk.ini", EnglishIni(0));
