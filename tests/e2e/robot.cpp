@@ -980,6 +980,33 @@ int CommandLineAndSpin() {
     return failures ? 1 : 0;
 }
 
+// A file that cannot be started: error 6, only ButtonQuit, and the quit leads
+// back to the program chosen.
+int StartFailure() {
+    const std::string folder = RunFolder("start_failure");
+    WriteWholeFile(folder + "\\Brenk.ini", EnglishIni(0));
+    const std::string broken = folder + "\\broken.exe";
+    WriteWholeFile(broken, "this is no program\r\n");
+    Brenk brenk;
+    if (!brenk.Start(folder) || !brenk.WaitReady() || !brenk.UseRequester(broken.c_str()) ||
+        !brenk.WaitStatus(StatusOpened) || !brenk.Click(ButtonStart))
+        return 1;
+    HWND box = nullptr;
+    PollUntil([&] { return (box = brenk.FindWindowOf(ErrorBoxTitle)) != nullptr; }, StepLimitMs);
+    if (!Check(box != nullptr, "an error box appears")) return 1;
+    CheckText("error box text", MessageBoxText(box), "Unable to start Program !");
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+    Check(PollUntil([&] { return !IsWindow(box); }, StepLimitMs), "the error box closes");
+    CheckText("status unchanged", brenk.Status(), StatusOpened);
+    brenk.CheckEnabled("only ButtonQuit after a failed start", "000001");
+    brenk.Click(ButtonQuit);
+    brenk.WaitStatus(StatusTerminated);
+    brenk.CheckEnabled("the program chosen again", "011110");
+    brenk.Close();
+    return failures ? 1 : 0;
+}
+
 // Not a test: lists what the robot can see.
 int Dump() {
     const std::string folder = RunFolder("dump");
@@ -1029,6 +1056,7 @@ const Scenario Scenarios[] = {
     {"memory", Memory},
     {"self_ending", SelfEnding},
     {"close_while_monitoring", CloseWhileMonitoring},
+    {"start_failure", StartFailure},
     {"command_line_and_spin", CommandLineAndSpin},
 };
 
