@@ -22,9 +22,17 @@ std::once_flag threadTableReady;
 std::list<ThreadEntry> threadTable;
 int32_t nextThreadNumber = 1;
 
+void PrepareLock() {
+    std::call_once(threadTableReady, [] { InitializeCriticalSection(&threadTableLock); });
+}
+
 class TableLock {
   public:
-    TableLock() { EnterCriticalSection(&threadTableLock); }
+    // Prepared here as well, so that a call before InitThreadTable is safe.
+    TableLock() {
+        PrepareLock();
+        EnterCriticalSection(&threadTableLock);
+    }
     ~TableLock() { LeaveCriticalSection(&threadTableLock); }
     TableLock(const TableLock&) = delete;
     TableLock& operator=(const TableLock&) = delete;
@@ -50,7 +58,7 @@ DWORD WINAPI StartThread(LPVOID raw) {
 } // namespace
 
 void InitThreadTable() {
-    std::call_once(threadTableReady, [] { InitializeCriticalSection(&threadTableLock); });
+    PrepareLock();
 }
 
 int32_t SpawnThread(ThreadProcedure procedure, int32_t parameter) {
