@@ -7,6 +7,7 @@
 #include "services/launcher.h"
 #include "services/libraries.h"
 #include "services/settings.h"
+#include "services/thread_state.h"
 #include "services/threads.h"
 #include "toolkit/controls.h"
 #include "toolkit/requesters.h"
@@ -67,6 +68,9 @@ void ShutDownServices() {
     CloseSettingsFile();
     EndControlSystem();
     EndWindowSystem();
+    // The main thread's per-thread states (event state, reader) are not
+    // released by any thread end before the process exits; release them here.
+    ReleaseThreadStates();
 }
 
 void InitialiseMonitor() {
