@@ -529,7 +529,7 @@ bool Startup(const std::string& exe, const char* title, int runs, bool systemLin
             return Fail("did not end", exe);
     }
     std::sort(times.begin(), times.end());
-    std::printf("startup_us median %.0f min %.0f max %.0f runs %d\n", times[times.size() / 2],
+    std::printf("startup_us %.0f (median; min %.0f, max %.0f, %d runs)\n", times[times.size() / 2],
                 times.front(), times.back(), runs);
     return true;
 }

@@ -32,7 +32,8 @@ grep -v 'FS volume label and serial are not available' wine.err >&2 || true
 token=$(basename "$work")
 left=""
 for cmdline in /proc/[0-9]*/cmdline; do
-    if tr '\0' ' ' <"$cmdline" 2>/dev/null | grep -q "$token"; then
+    # Processes that end meanwhile leave nothing to read.
+    if { tr '\0' ' ' <"$cmdline"; } 2>/dev/null | grep -q "$token"; then
         pid=${cmdline#/proc/}
         left="$left ${pid%/cmdline}"
     fi
