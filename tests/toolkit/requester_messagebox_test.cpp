@@ -104,6 +104,7 @@ TEST(MessageBoxRequester, WindowsTakeNoClicksWhileItIsUpAndReactAfterOk) {
         bool otherEnabled = true;
         int32_t suspended = 0;
         bool closedByKey = false;
+        bool buttonUncovered = false;
     } seen;
     std::thread user([&] {
         HWND box = drive::WaitForDialog(BoxTitle);
@@ -116,6 +117,11 @@ TEST(MessageBoxRequester, WindowsTakeNoClicksWhileItIsUpAndReactAfterOk) {
         seen.otherEnabled = IsWindowEnabled(other) != FALSE;
         seen.suspended = SuspendedWindowCount();
         drive::MakeForeground(box);
+        // The click must aim at the button itself, not at the box over it.
+        RECT boxArea{}, buttonArea{}, overlap{};
+        GetWindowRect(box, &boxArea);
+        GetWindowRect(button, &buttonArea);
+        seen.buttonUncovered = !IntersectRect(&overlap, &boxArea, &buttonArea);
         // Real input is handled in order: the click on the button reaches the
         // program before the Enter that answers the box.
         drive::ClickCentreOf(button);
@@ -135,6 +141,7 @@ TEST(MessageBoxRequester, WindowsTakeNoClicksWhileItIsUpAndReactAfterOk) {
     EXPECT_FALSE(seen.otherEnabled);
     EXPECT_EQ(seen.suspended, 1) << "only the window that is not the box's owner";
     EXPECT_TRUE(seen.closedByKey);
+    EXPECT_TRUE(seen.buttonUncovered);
     EXPECT_EQ(ControlEventsUntilQuiet(), std::vector<ControlEvent>{});
 
     EXPECT_TRUE(IsWindowEnabled(window));
