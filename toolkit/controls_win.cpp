@@ -254,9 +254,11 @@ bool SpinNotification(int32_t number, ControlRecord& control, UINT message, WPAR
         auto* change = reinterpret_cast<NMUPDOWN*>(second);
         // Posted before the position moves: by the time the program reads
         // the event, the arrows have moved the position (or, at an end of
-        // the range, left it there).
-        PostControlEvent(control.handle.load(), number,
-                         change->iDelta > 0 ? TypeSpinUp : TypeSpinDown);
+        // the range, left it there). A step of nothing (both directions at
+        // once) moves nothing and is not reported.
+        if (change->iDelta != 0)
+            PostControlEvent(control.handle.load(), number,
+                             change->iDelta > 0 ? TypeSpinUp : TypeSpinDown);
         *result = 0;
         return true;
     }
@@ -730,8 +732,11 @@ void SetControlAttribute(int32_t number, int32_t which, int32_t value) {
 void DisposeControl(int32_t number) {
     ControlRecord* record = LiveControl(number);
     if (!record) return;
-    HWND handle = record->handle.load();
-    DestroyWindow(handle);
+    // A spin's arrows go first: they hook into the text part, and undoing
+    // that hook while the text part is itself being torn down loses the
+    // hook's own bookkeeping.
+    if (record->second) DestroyWindow(record->second);
+    DestroyWindow(record->handle.load());
 }
 
 HWND ControlNativeHandle(int32_t number) {

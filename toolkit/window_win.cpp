@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "services/thread_state.h"
 #include "toolkit/number_table.h"
 #include "toolkit/window_hooks.h"
 #include "toolkit/window_internal.h"
@@ -38,7 +39,11 @@ struct ThreadWindows {
     HWND container = nullptr;
 };
 
-thread_local ThreadWindows threadWindows;
+// The calling thread's state, made on its first use, released when it ends.
+ThreadWindows& ThisThread() {
+    static PerThreadState<ThreadWindows> state;
+    return state.get();
+}
 
 WindowRecord* LiveWindow(int32_t number) {
     WindowRecord* record = Windows().Find(number);
@@ -121,7 +126,7 @@ bool OnCommand(HWND window, WPARAM first, LPARAM second, LRESULT* result) {
 void OnNcDestroy(HWND window, int32_t number) {
     DropHandedOverTexts(window);
     RemovePropA(window, NumberProperty);
-    if (threadWindows.container == window) threadWindows.container = nullptr;
+    if (ThisThread().container == window) ThisThread().container = nullptr;
     WindowRecord* record = Windows().Find(number);
     if (record && record->handle == window) {
         if (record->keys) DestroyAcceleratorTable(record->keys);
@@ -243,11 +248,11 @@ void Dispatch(MSG& message) {
 } // namespace
 
 EventState& ThreadEvents() {
-    return threadWindows.events;
+    return ThisThread().events;
 }
 
 HWND ContainerWindow() {
-    return threadWindows.container;
+    return ThisThread().container;
 }
 
 HFONT ContainerFont() {
@@ -317,7 +322,7 @@ HWND NewWindow(int32_t number, int32_t x, int32_t y, int32_t innerWidth, int32_t
             show = SW_SHOWMINIMIZED;
         ShowWindow(window, show);
     }
-    if (!(flags & WindowNoContainer)) threadWindows.container = window;
+    if (!(flags & WindowNoContainer)) ThisThread().container = window;
     return window;
 }
 
@@ -364,6 +369,13 @@ int32_t WaitEvent(int32_t timeoutMs) {
 
     code = events.TakePending();
     if (code != EventNone) return code;
+    // A close request posted by someone else has just queued the toolkit's
+    // own close event; handing back its raw number too (the same 16) would
+    // report one request twice, the first time without its window.
+    if (message.message == WM_CLOSE) {
+        code = events.TakeQueued();
+        if (code != EventNone) return code;
+    }
     events.rawFirst = static_cast<int64_t>(message.wParam);
     events.rawSecond = static_cast<int64_t>(message.lParam);
     return static_cast<int32_t>(message.message);

@@ -72,11 +72,12 @@ TEST(EventState, WaitStepsReportQueuedThenPendingWithTypes) {
     EXPECT_EQ(state.lastType, TypeNone);
 }
 
-TEST(EventState, CountsItselfPerThread) {
+TEST(EventState, OnePerThreadReleasedAtItsEnd) {
     const int32_t before = LivePerThreadStates();
+    static PerThreadState<EventState> states;
     std::thread worker([before] {
-        thread_local EventState state;
-        state.RaiseWindow(EventMoved, 0);
+        states.get().RaiseWindow(EventMoved, 0);
+        EXPECT_EQ(states.get().queue.Size(), 1);
         EXPECT_EQ(LivePerThreadStates(), before + 1);
     });
     worker.join();

@@ -1,0 +1,184 @@
+// Texts set from other threads: applied by the window's own thread, the wait
+// returns after each, and a GUI thread waiting for the worker never deadlocks.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+
+#include "tests/toolkit/toolkit_drive.h"
+
+namespace {
+
+constexpr int32_t TestWindow = 0;
+constexpr int32_t LabelValues = 17;
+
+class HandOver : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        InitWindowSystem();
+        InitControlSystem();
+        window = NewWindow(TestWindow, 50, 50, 300, 120, "Hand-over test", 0xCA0000);
+        NewLabel(LabelValues, 10, 10, 200, 40, "start", 0);
+    }
+    static void TearDownTestSuite() {
+        EndControlSystem();
+        EndWindowSystem();
+    }
+    void SetUp() override {
+        ASSERT_NE(ControlNativeHandle(LabelValues), nullptr);
+        // Nothing focused and no pointer over the window: no caret or hover
+        // timers that would end a wait on their own.
+        SetFocus(nullptr);
+        MovePointerTo({0, GetSystemMetrics(SM_CYSCREEN) - 1});
+        CollectEvents();
+    }
+    static HWND window;
+};
+HWND HandOver::window = nullptr;
+
+struct SetOnce {
+    HANDLE go;
+    const char* text;
+};
+
+DWORD WINAPI SetLabelWhenTold(void* parameter) {
+    auto* job = static_cast<SetOnce*>(parameter);
+    WaitForSingleObject(job->go, INFINITE);
+    SetControlText(LabelValues, job->text);
+    return 0;
+}
+
+struct Watchdog {
+    DWORD thread;
+    HANDLE done;
+};
+
+// Ends a wait that would otherwise never return, so that the test fails on
+// its time check instead of hanging.
+DWORD WINAPI WakeAfterThreeSeconds(void* parameter) {
+    auto* dog = static_cast<Watchdog*>(parameter);
+    if (WaitForSingleObject(dog->done, 3000) == WAIT_TIMEOUT)
+        PostThreadMessageA(dog->thread, WM_NULL, 0, 0);
+    return 0;
+}
+
+TEST_F(HandOver, WorkerTextEndsAnUnlimitedWaitWithinASecond) {
+    for (int round = 0; round < 3; ++round) {
+        const std::string text = "reading " + std::to_string(round);
+        SetOnce job{CreateEventA(nullptr, TRUE, FALSE, nullptr), text.c_str()};
+        Watchdog dog{GetCurrentThreadId(), CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+        HANDLE worker = CreateThread(nullptr, 0, SetLabelWhenTold, &job, 0, nullptr);
+        HANDLE watchdog = CreateThread(nullptr, 0, WakeAfterThreeSeconds, &dog, 0, nullptr);
+        ASSERT_TRUE(worker && watchdog);
+
+        const ULONGLONG start = GetTickCount64();
+        SetEvent(job.go);
+        std::vector<int32_t> codes;
+        // The monitor's loop: wait without limit, look around after every return.
+        while (GetControlText(LabelValues) != text && GetTickCount64() - start < 3500)
+            codes.push_back(WaitEvent(-1));
+        const ULONGLONG elapsed = GetTickCount64() - start;
+        SetEvent(dog.done);
+
+        EXPECT_EQ(GetControlText(LabelValues), text);
+        EXPECT_LT(elapsed, 1000u) << "round " << round;
+        // The window reports the change as a repaint for the program's loop.
+        for (const EventRow& row : CollectEvents())
+            codes.push_back(row.code);
+        EXPECT_NE(std::find(codes.begin(), codes.end(), EventRepaint), codes.end());
+        EXPECT_EQ(LastEventWindow(), TestWindow);
+
+        WaitForSingleObject(worker, 5000);
+        WaitForSingleObject(watchdog, 5000);
+        CloseHandle(worker);
+        CloseHandle(watchdog);
+        CloseHandle(job.go);
+        CloseHandle(dog.done);
+    }
+}
+
+DWORD WINAPI SetLabelOnce(void* parameter) {
+    SetControlText(LabelValues, static_cast<const char*>(parameter));
+    return 0;
+}
+
+TEST_F(HandOver, ThousandWorkersWaitedForNeverDeadlock) {
+    std::string texts[2];
+    for (int i = 0; i < 1000; ++i) {
+        texts[i % 2] = std::to_string(i);
+        HANDLE worker = CreateThread(nullptr, 0, SetLabelOnce, texts[i % 2].data(), 0, nullptr);
+        ASSERT_NE(worker, nullptr);
+        // Alternately as the monitor's quit path does, and with a bare wait
+        // that serves nothing: the worker must not need the GUI thread.
+        DWORD waited =
+            i % 2 ? WaitForThreadPumping(worker, 5000) : WaitForSingleObject(worker, 5000);
+        ASSERT_EQ(waited, WAIT_OBJECT_0) << "worker " << i;
+        CloseHandle(worker);
+        WaitEvent(0);
+    }
+    EXPECT_TRUE(PumpUntil([] { return GetControlText(LabelValues) == "999"; }));
+}
+
+DWORD WINAPI SetLabelThousandTimes(void*) {
+    for (int i = 0; i < 1000; ++i)
+        SetControlText(LabelValues, std::to_string(i).c_str());
+    return 0;
+}
+
+TEST_F(HandOver, ThousandUpdatesWhileTheGuiThreadAlternatesWaits) {
+    HANDLE worker = CreateThread(nullptr, 0, SetLabelThousandTimes, nullptr, 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    const ULONGLONG start = GetTickCount64();
+    DWORD waited = WAIT_TIMEOUT;
+    for (int turn = 0; waited != WAIT_OBJECT_0 && GetTickCount64() - start < 20000; ++turn) {
+        if (turn % 2)
+            waited = WaitForThreadPumping(worker, 5);
+        else
+            WaitEvent(5);
+    }
+    EXPECT_EQ(waited, WAIT_OBJECT_0);
+    CloseHandle(worker);
+    // The last text wins, however the hand-overs were merged.
+    EXPECT_TRUE(PumpUntil([] { return GetControlText(LabelValues) == "999"; }));
+}
+
+struct OwnWindow {
+    int32_t closeCode = 0;
+    int32_t closeWindow = -1;
+    int32_t statesInside = 0;
+};
+
+DWORD WINAPI OpenOwnWindow(void* parameter) {
+    auto* seen = static_cast<OwnWindow*>(parameter);
+    HWND own = NewWindow(1, 0, 0, 100, 50, "own", 0xCA0000 | WindowHidden | WindowNoContainer);
+    if (!own) return 1;
+    PostMessageA(own, WM_CLOSE, 0, 0);
+    const ULONGLONG start = GetTickCount64();
+    while (seen->closeCode != EventCloseWindow && GetTickCount64() - start < 3000) {
+        const int32_t code = WaitEvent(100);
+        if (code == EventCloseWindow) {
+            seen->closeCode = code;
+            seen->closeWindow = LastEventWindow();
+        }
+    }
+    seen->statesInside = LivePerThreadStates();
+    DisposeWindow(1);
+    return 0;
+}
+
+TEST_F(HandOver, EachThreadSeesOnlyItsOwnWindowsEvents) {
+    const int32_t statesBefore = LivePerThreadStates();
+    OwnWindow seen;
+    HANDLE other = CreateThread(nullptr, 0, OpenOwnWindow, &seen, 0, nullptr);
+    ASSERT_NE(other, nullptr);
+    ASSERT_EQ(WaitForThreadPumping(other, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(other);
+    EXPECT_EQ(seen.closeCode, EventCloseWindow);
+    EXPECT_EQ(seen.closeWindow, 1);
+    EXPECT_EQ(seen.statesInside, statesBefore + 1);
+    EXPECT_EQ(LivePerThreadStates(), statesBefore); // released when the thread ended
+    EXPECT_TRUE(OnlyCode(CollectEvents(), EventCloseWindow).empty());
+    EXPECT_EQ(WindowNativeHandle(1), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,325 @@
+// The event stream of a window with every control kind, driven by real
+// keyboard and mouse input and by the program's own calls.
+#include <gtest/gtest.h>
+
+#include "tests/toolkit/toolkit_drive.h"
+
+namespace {
+
+// The test window's controls, in creation order.
+enum : int32_t {
+    FrameAround = 9,
+    FieldFirst = 10,
+    FieldDisabled = 11,
+    SpinSeconds = 12,
+    ButtonGo = 13,
+    LabelValues = 14,
+    FieldLast = 16,
+};
+constexpr int32_t TestWindow = 0;
+
+class WindowEvents : public ::testing::Test {
+  protected:
+    // One window for all tests: disposing of a shown window costs the window
+    // system a long wait here, and re-creating the controls under their
+    // numbers in every SetUp replaces them anyway.
+    static void SetUpTestSuite() {
+        InitWindowSystem();
+        InitControlSystem();
+        window = NewWindow(TestWindow, 100, 100, 334, 285, "Toolkit test", 0xCA0000);
+    }
+    static void TearDownTestSuite() {
+        EndControlSystem();
+        EndWindowSystem();
+    }
+
+    void SetUp() override {
+        ASSERT_NE(window, nullptr);
+        ASSERT_EQ(WindowNativeHandle(TestWindow), window);
+        ASSERT_NE(NewFrame(FrameAround, 4, 4, 326, 150, nullptr, FrameSunkenThin), nullptr);
+        ASSERT_NE(NewTextField(FieldFirst, 10, 10, 150, 20, "", 0), nullptr);
+        ASSERT_NE(NewTextField(FieldDisabled, 10, 40, 150, 20, "", 0), nullptr);
+        DisableControl(FieldDisabled, 1);
+        ASSERT_NE(NewSpin(SpinSeconds, 10, 70, 60, 20, 0, 9, SpinReadOnly), nullptr);
+        ASSERT_NE(NewButton(ButtonGo, 10, 100, 80, 24, "Go", 0), nullptr);
+        ASSERT_NE(NewLabel(LabelValues, 10, 160, 200, 40, "values", LabelLeft), nullptr);
+        ASSERT_NE(NewTextField(FieldLast, 10, 210, 150, 20, "", 0), nullptr);
+        ASSERT_TRUE(BringToFront(window));
+        CollectEvents();
+    }
+
+    void TearDown() override {
+        const int32_t numbers[] = {FrameAround, FieldFirst,  FieldDisabled, SpinSeconds,
+                                   ButtonGo,    LabelValues, FieldLast,     700};
+        for (int32_t number : numbers)
+            DisposeControl(number);
+        CollectEvents(50);
+    }
+
+    // Puts the focus on a control and forgets the events that raised.
+    void FocusOn(int32_t number) {
+        SetFocus(ControlNativeHandle(number));
+        CollectEvents();
+    }
+
+    static HWND window;
+};
+
+HWND WindowEvents::window = nullptr;
+
+std::vector<EventRow> ControlEventsOf(const std::vector<EventRow>& rows, int32_t control) {
+    std::vector<EventRow> only;
+    for (const EventRow& row : OnlyCode(rows, EventControl))
+        if (row.subject == control) only.push_back(row);
+    return only;
+}
+
+#define EXPECT_TABLE(actual, expected)                                                             \
+    EXPECT_TRUE(MatchesTable(actual, expected)) << "expected:\n"                                   \
+                                                << Describe(expected) << "actual:\n"               \
+                                                << Describe(actual)
+
+TEST_F(WindowEvents, TypingOneCharacterGivesOneTextChange) {
+    FocusOn(FieldFirst);
+    PressKey('A');
+    const std::vector<EventRow> actual = OnlyCode(CollectEvents(), EventControl);
+    // The keystroke's 1024 is overwritten by its 768 within the same dispatch.
+    static const std::vector<EventRow> expected = {{EventControl, FieldFirst, TypeTextChanged}};
+    EXPECT_TABLE(actual, expected);
+    EXPECT_EQ(GetControlText(FieldFirst), "a");
+}
+
+TEST_F(WindowEvents, TextSetByTheProgramIsNeverATypedChange) {
+    SetControlText(FieldFirst, "set by the program");
+    // The next dispatched message may report it, but only without a type.
+    const std::vector<EventRow> actual = ControlEventsOf(CollectEvents(), FieldFirst);
+    EXPECT_LE(actual.size(), 1u) << Describe(actual);
+    for (const EventRow& row : actual)
+        EXPECT_EQ(row.type, TypeNone);
+    EXPECT_EQ(GetControlText(FieldFirst), "set by the program");
+}
+
+TEST_F(WindowEvents, SpinTextAndPositionSetByTheProgramRaiseNothing) {
+    SetControlText(SpinSeconds, "7 s");
+    SetControlState(SpinSeconds, 4);
+    const std::vector<EventRow> actual = ControlEventsOf(CollectEvents(), SpinSeconds);
+    EXPECT_TRUE(actual.empty()) << Describe(actual);
+    EXPECT_EQ(GetControlText(SpinSeconds), "7 s");
+    EXPECT_EQ(ControlState(SpinSeconds), 4);
+    SetControlState(SpinSeconds, 12); // kept within the range
+    EXPECT_EQ(ControlState(SpinSeconds), 9);
+}
+
+TEST_F(WindowEvents, SpinArrowsReportTheDirectionAndStayInRange) {
+    struct Row {
+        const char* what;
+        int32_t from;
+        bool up;
+        bool key; // Up/Down key in the text part instead of a click
+        int32_t type;
+        int32_t after;
+    };
+    static const Row rows[] = {
+        {"up at the top end", 9, true, false, TypeSpinUp, 9},
+        {"down at the bottom end", 0, false, false, TypeSpinDown, 0},
+        {"up in the middle", 5, true, false, TypeSpinUp, 6},
+        {"down in the middle", 5, false, false, TypeSpinDown, 4},
+        {"Up key", 3, true, true, TypeSpinUp, 4},
+        {"Down key at the bottom end", 0, false, true, TypeSpinDown, 0},
+    };
+    HWND arrows = ControlArrowHandle(SpinSeconds);
+    ASSERT_NE(arrows, nullptr);
+    for (const Row& row : rows) {
+        SetControlState(SpinSeconds, row.from);
+        FocusOn(SpinSeconds);
+        if (row.key) {
+            // A pointer resting on the arrows would take part in the step.
+            MovePointerTo(ScreenPointIn(ControlNativeHandle(LabelValues)));
+            PressKey(row.up ? VK_UP : VK_DOWN);
+        } else
+            ClickAt(ScreenPointIn(arrows, row.up ? 0.25 : 0.75));
+        const std::vector<EventRow> actual = ControlEventsOf(CollectEvents(), SpinSeconds);
+        const std::vector<EventRow> expected = {{EventControl, SpinSeconds, row.type}};
+        EXPECT_TABLE(actual, expected) << row.what;
+        EXPECT_EQ(ControlState(SpinSeconds), row.after) << row.what;
+    }
+}
+
+TEST_F(WindowEvents, CloseRequestsAreReportedAndTheWindowStays) {
+    POINT closeBox;
+    ASSERT_TRUE(CloseBoxPoint(window, &closeBox));
+    struct Row {
+        const char* what;
+        void (*act)(HWND window, POINT closeBox);
+    };
+    static const Row rows[] = {
+        {"close box", [](HWND, POINT at) { ClickAt(at); }},
+        {"Alt+F4", [](HWND, POINT) { PressKey(VK_F4, false, true); }},
+        {"system menu command", [](HWND w, POINT) { PostMessageA(w, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        // Posted by another program: reported once, not also as a raw message.
+        {"posted close message", [](HWND w, POINT) { PostMessageA(w, WM_CLOSE, 0, 0); }},
+    };
+    for (const Row& row : rows) {
+        ASSERT_TRUE(BringToFront(window)) << row.what;
+        CollectEvents();
+        row.act(window, closeBox);
+        const std::vector<EventRow> actual = OnlyCode(CollectEvents(), EventCloseWindow);
+        static const std::vector<EventRow> expected = {{EventCloseWindow, TestWindow, TypeNone}};
+        EXPECT_TABLE(actual, expected) << row.what;
+        EXPECT_TRUE(IsWindowVisible(window)) << row.what;
+        EXPECT_EQ(WindowNativeHandle(TestWindow), window) << row.what;
+    }
+}
+
+TEST_F(WindowEvents, TwoIdenticalWindowEventsInARowAreQueuedOnce) {
+    RECT area;
+    GetWindowRect(window, &area);
+    SetWindowPos(window, nullptr, area.left + 10, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SetWindowPos(window, nullptr, area.left + 20, area.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    const std::vector<EventRow> actual = OnlyCode(CollectEvents(), EventMoved);
+    static const std::vector<EventRow> expected = {{EventMoved, TestWindow, TypeNone}};
+    EXPECT_TABLE(actual, expected);
+}
+
+TEST_F(WindowEvents, TabMovesOverEnabledFocusStopsWithWrapAround) {
+    struct Row {
+        const char* what;
+        int32_t from; // -1: the window itself has the focus
+        bool shift;
+        int32_t to;
+    };
+    static const Row rows[] = {
+        {"Tab from the last wraps to the first", FieldLast, false, FieldFirst},
+        {"Shift+Tab from the first wraps to the last", FieldFirst, true, FieldLast},
+        {"Tab skips the disabled field", FieldFirst, false, SpinSeconds},
+        {"Tab from the spin to the button", SpinSeconds, false, ButtonGo},
+        {"Tab skips the label", ButtonGo, false, FieldLast},
+        {"Shift+Tab back over the disabled field", SpinSeconds, true, FieldFirst},
+        {"Tab with no focused control", -1, false, FieldFirst},
+        {"Shift+Tab with no focused control", -1, true, FieldLast},
+    };
+    for (const Row& row : rows) {
+        if (row.from < 0) {
+            SetFocus(window);
+            CollectEvents();
+        } else {
+            FocusOn(row.from);
+        }
+        PressKey(VK_TAB, row.shift);
+        HWND target = ControlNativeHandle(row.to);
+        EXPECT_TRUE(PumpUntil([target] { return GetFocus() == target; }, 2000)) << row.what;
+    }
+    // A field disabled later drops out of the order.
+    DisableControl(FieldFirst, 1);
+    FocusOn(FieldLast);
+    PressKey(VK_TAB);
+    HWND spin = ControlNativeHandle(SpinSeconds);
+    EXPECT_TRUE(PumpUntil([spin] { return GetFocus() == spin; }, 2000));
+}
+
+TEST_F(WindowEvents, FocusMovesReportOnlyTheLastNotificationThenTheLaterOnes) {
+    FocusOn(FieldLast);
+    PressKey(VK_TAB);
+    const std::vector<EventRow> actual = OnlyCode(CollectEvents(), EventControl);
+    // One dispatch raises the last field's 512 and the first field's 256;
+    // the pending slot keeps the 256. The posted 14001 and 14000 follow.
+    static const std::vector<EventRow> expected = {
+        {EventControl, FieldFirst, TypeFocusGained},
+        {EventControl, FieldLast, TypeFieldFocusLost},
+        {EventControl, FieldFirst, TypeFieldFocusGained},
+    };
+    EXPECT_TABLE(actual, expected);
+}
+
+TEST_F(WindowEvents, ButtonPressedByClickAndBySpace) {
+    ClickAt(ScreenPointIn(ControlNativeHandle(ButtonGo)));
+    std::vector<EventRow> actual = OnlyCode(CollectEvents(), EventControl);
+    static const std::vector<EventRow> expected = {{EventControl, ButtonGo, TypeButtonPressed}};
+    EXPECT_TABLE(actual, expected);
+    FocusOn(ButtonGo);
+    PressKey(VK_SPACE);
+    actual = OnlyCode(CollectEvents(), EventControl);
+    EXPECT_TABLE(actual, expected);
+}
+
+TEST_F(WindowEvents, TagsAndNumbersThatNameNothing) {
+    EXPECT_EQ(ControlTag(ButtonGo), 0); // never set
+    SetControlTag(ButtonGo, 3);
+    EXPECT_EQ(ControlTag(ButtonGo), 3);
+    const int32_t freeNumbers[] = {8, 15, 63, 64, 5000, -1};
+    for (int32_t number : freeNumbers) {
+        SetControlTag(number, 7);
+        EXPECT_EQ(ControlTag(number), 0) << number;
+        SetControlText(number, "x");
+        EXPECT_EQ(GetControlText(number), "") << number;
+        SetControlState(number, 5);
+        EXPECT_EQ(ControlState(number), 0) << number;
+        DisableControl(number, 1);
+        SetControlColour(number, ColourBackground, 0xEFEFEF);
+        DisposeControl(number);
+        EXPECT_EQ(ControlNativeHandle(number), nullptr) << number;
+    }
+    EXPECT_EQ(SharedBrushCount(), 0);
+    EXPECT_EQ(WindowNativeHandle(1), nullptr);
+    EXPECT_EQ(WindowNativeHandle(-3), nullptr);
+    DisposeWindow(1);
+    DisposeWindow(400);
+    EXPECT_EQ(WindowNativeHandle(TestWindow), window);
+}
+
+TEST_F(WindowEvents, RecreatingUnderAUsedNumberReplaces) {
+    const int32_t before = LiveControlRecords();
+    HWND old = ControlNativeHandle(LabelValues);
+    SetControlTag(LabelValues, 9);
+    HWND replacement = NewTextField(LabelValues, 10, 160, 100, 20, "new", 0);
+    ASSERT_NE(replacement, nullptr);
+    EXPECT_FALSE(IsWindow(old));
+    EXPECT_EQ(ControlNativeHandle(LabelValues), replacement);
+    EXPECT_EQ(GetDlgCtrlID(replacement), LabelValues);
+    EXPECT_EQ(ControlTag(LabelValues), 0);
+    EXPECT_EQ(GetControlText(LabelValues), "new");
+    EXPECT_EQ(LiveControlRecords(), before);
+    // A control with a number beyond the first block grows the table.
+    ASSERT_NE(NewLabel(700, 200, 200, 50, 20, "far", 0), nullptr);
+    EXPECT_EQ(GetDlgCtrlID(ControlNativeHandle(700)), 700);
+    EXPECT_EQ(LiveControlRecords(), before + 1);
+}
+
+TEST_F(WindowEvents, BackgroundColoursShareOneBrushAndFollowTheEnabledState) {
+    const int32_t grey = 0xEFEFEF;
+    SetControlColour(FieldFirst, ColourBackground, grey);
+    SetControlColour(SpinSeconds, ColourBackground, grey);
+    EXPECT_EQ(SharedBrushCount(), 1);
+    EXPECT_EQ(SharedBrushUsers(), 2);
+    EXPECT_EQ(ControlColour(FieldFirst, ColourBackground), grey);
+
+    // What the window answers when the field asks how to draw itself.
+    auto brushFor = [this](int32_t number) {
+        HWND control = ControlNativeHandle(number);
+        HDC context = GetDC(control);
+        const UINT ask =
+            (GetWindowLongA(control, GWL_STYLE) & ES_READONLY) || !IsWindowEnabled(control)
+                ? WM_CTLCOLORSTATIC
+                : WM_CTLCOLOREDIT;
+        LRESULT brush = SendMessageA(window, ask, reinterpret_cast<WPARAM>(context),
+                                     reinterpret_cast<LPARAM>(control));
+        COLORREF back = GetBkColor(context);
+        ReleaseDC(control, context);
+        return std::make_pair(brush, back);
+    };
+    const auto enabled = brushFor(FieldFirst);
+    EXPECT_EQ(enabled.second, static_cast<COLORREF>(grey));
+    EXPECT_EQ(brushFor(SpinSeconds).first, enabled.first); // the one shared brush
+    DisableControl(FieldFirst, 1);
+    EXPECT_NE(brushFor(FieldFirst).first, enabled.first); // the platform's disabled look
+    DisableControl(FieldFirst, 0);
+    EXPECT_EQ(brushFor(FieldFirst).first, enabled.first);
+
+    SetControlColour(FieldFirst, ColourBackground, DefaultColour);
+    EXPECT_EQ(SharedBrushUsers(), 1);
+    DisposeControl(SpinSeconds);
+    EXPECT_EQ(SharedBrushCount(), 0);
+    EXPECT_EQ(SharedBrushUsers(), 0);
+}
+
+} // namespace
