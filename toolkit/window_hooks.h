@@ -5,7 +5,7 @@
 #include <windows.h>
 
 // Called by every toolkit window on WM_SIZE (any kind), before the window
-// raises its own size events. The status-bar unit defines it to keep its bars
-// along the bottom edge; without that unit a weak default does nothing.
+// raises its own size events. Defined by the status-bar unit, which keeps its
+// bars along the bottom edge.
 void ResizeStatusBarsOf(HWND window);
 #endif

@@ -8,9 +8,6 @@
 #include "toolkit/window_internal.h"
 #include "toolkit/window_layout.h"
 
-// Without the status-bar unit linked there is no bar to follow the size.
-__attribute__((weak)) void ResizeStatusBarsOf(HWND) {}
-
 namespace {
 
 constexpr const char* WindowClassName = "BrenkWindow";
