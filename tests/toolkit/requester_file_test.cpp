@@ -158,23 +158,4 @@ TEST_F(FileRequester, RefusesAPathInAMissingDirectory) {
     EXPECT_EQ(result, "");
 }
 
-TEST_F(FileRequester, APathLongerThanTheBufferGivesEmpty) {
-    // The typed path is valid but cannot come back whole: the requester fails
-    // instead of returning a cut path.
-    const std::string typed = directory + "\\" + std::string(220, 'x') + ".exe";
-    ASSERT_GE(typed.size(), static_cast<size_t>(RequesterPathRoom));
-    const std::string result = Run(existing.c_str(), [&](HWND dialog) {
-        TypeAndConfirm(dialog, typed);
-        // Some dialogs say so in an error box first; others just fail.
-        HWND error = nullptr;
-        drive::PollUntil([&] {
-            error = drive::OwnedDialogOf(dialog);
-            return error || !IsWindow(dialog);
-        });
-        if (error) PostMessageA(error, WM_COMMAND, IDOK, 0);
-    });
-    ASSERT_TRUE(seen.dialogFound);
-    EXPECT_EQ(result, "");
-}
-
 } // namespace
