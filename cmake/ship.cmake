@@ -1,7 +1,7 @@
 # What the user gets: brenk.exe with its version resource, and one ZIP with
 # the stripped program, a ready Brenk.ini (English), both settings samples and
-# the user guide. Build the ZIP with `scripts/package`, or with
-# `cmake --build build/win --target package`.
+# the user guide. `scripts/package` builds brenk.exe and then the ZIP; packing
+# alone does not build anything (see below).
 if(WIN32 AND TARGET brenk)
     target_link_libraries(brenk PRIVATE brenk_version)
 
