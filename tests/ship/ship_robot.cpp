@@ -370,6 +370,11 @@ int ChildrenOf(DWORD parentId) {
 struct Memory {
     SIZE_T privateBytes = 0;
     SIZE_T workingSet = 0;
+    // 0 where the platform does not report them (Wine 8: handle count 0,
+    // GetGuiResources not implemented).
+    DWORD handles = 0;
+    DWORD gdiObjects = 0;
+    DWORD userObjects = 0;
 };
 
 bool ReadMemory(const Brenk& brenk, Memory& memory) {
@@ -383,6 +388,19 @@ bool ReadMemory(const Brenk& brenk, Memory& memory) {
     // another process; Windows reports the same figure in both.
     memory.privateBytes = counters.PrivateUsage ? counters.PrivateUsage : counters.PagefileUsage;
     memory.workingSet = counters.WorkingSetSize;
+    GetProcessHandleCount(brenk.process.value, &memory.handles);
+    memory.gdiObjects = GetGuiResources(brenk.process.value, GR_GDIOBJECTS);
+    memory.userObjects = GetGuiResources(brenk.process.value, GR_USEROBJECTS);
+    return true;
+}
+
+// A count that the platform reports (non-zero at both ends) must not have
+// grown by more than a few over the run.
+bool CountHeld(const char* what, DWORD first, DWORD last) {
+    constexpr DWORD CountMargin = 8;
+    std::printf("%s %lu -> %lu%s\n", what, first, last,
+                first && last ? "" : " (not reported here)");
+    if (first && last && last > first + CountMargin) return Fail(what, "grew beyond the margin");
     return true;
 }
 
@@ -503,6 +521,9 @@ bool Soak(const std::string& exe, const std::string& program, int cycles, int se
         ok = Fail("private bytes grew beyond the margin");
     if (last.workingSet > first.workingSet + WorkingSetMargin)
         ok = Fail("working set grew beyond the margin");
+    ok = CountHeld("handles", first.handles, last.handles) && ok;
+    ok = CountHeld("GDI objects", first.gdiObjects, last.gdiObjects) && ok;
+    ok = CountHeld("USER objects", first.userObjects, last.userObjects) && ok;
     const int left = ChildrenOf(brenk.processId);
     if (left != 0) ok = Fail("observed programs left running", std::to_string(left));
     if (!Answers(brenk.window)) ok = Fail("brenk.exe does not answer");
