@@ -487,6 +487,22 @@ void SetTextHere(int32_t number, ControlRecord& control, const char* text) {
     (void)number;
 }
 
+// The notifications that are control events. Others (an edit's scrolling or
+// full-buffer notes) would take the one pending slot and could hide the text
+// change raised in the same dispatch.
+bool ReportsNotification(int32_t kind, int32_t code) {
+    switch (kind) {
+    case KindButton:
+        return code == BN_CLICKED;
+    case KindTextField:
+    case KindSpin:
+        return code == EN_SETFOCUS || code == EN_KILLFOCUS || code == EN_CHANGE ||
+               code == EN_UPDATE;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
 bool HandleControlMessage(HWND window, UINT message, WPARAM first, LPARAM second, LRESULT* result) {
@@ -509,6 +525,7 @@ bool HandleControlMessage(HWND window, UINT message, WPARAM first, LPARAM second
         return true;
     if (message != WM_COMMAND || source != record->handle.load()) return false;
     const int32_t code = HIWORD(first);
+    if (!ReportsNotification(record->kind->kind, code)) return false;
     ThreadEvents().RaiseControl(number, code);
     // Text fields report focus changes twice: now, and once more as a
     // separate event after the native ones.

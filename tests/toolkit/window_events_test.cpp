@@ -2,6 +2,8 @@
 // keyboard and mouse input and by the program's own calls.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "tests/toolkit/toolkit_drive.h"
 
 namespace {
@@ -87,6 +89,18 @@ TEST_F(WindowEvents, TypingOneCharacterGivesOneTextChange) {
     static const std::vector<EventRow> expected = {{EventControl, FieldFirst, TypeTextChanged}};
     EXPECT_TABLE(actual, expected);
     EXPECT_EQ(GetControlText(FieldFirst), "a");
+}
+
+TEST_F(WindowEvents, EveryKeystrokeInAScrollingFieldIsOneTextChange) {
+    FocusOn(FieldFirst);
+    // Far more than the field shows: it scrolls while the text grows, and
+    // its other notifications must not hide the change.
+    for (int i = 0; i < 40; ++i)
+        PressKey('W');
+    const std::vector<EventRow> actual = OnlyCode(CollectEvents(), EventControl);
+    const std::vector<EventRow> expected(40, {EventControl, FieldFirst, TypeTextChanged});
+    EXPECT_TABLE(actual, expected);
+    EXPECT_EQ(GetControlText(FieldFirst), std::string(40, 'w'));
 }
 
 TEST_F(WindowEvents, TextSetByTheProgramIsNeverATypedChange) {
@@ -320,6 +334,98 @@ TEST_F(WindowEvents, BackgroundColoursShareOneBrushAndFollowTheEnabledState) {
     DisposeControl(SpinSeconds);
     EXPECT_EQ(SharedBrushCount(), 0);
     EXPECT_EQ(SharedBrushUsers(), 0);
+}
+
+TEST_F(WindowEvents, InnerSizeIsTheClientArea) {
+    RECT inner;
+    GetClientRect(window, &inner);
+    EXPECT_EQ(inner.right, 334);
+    EXPECT_EQ(inner.bottom, 285);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    EXPECT_GT(outer.bottom - outer.top, 285); // a title bar on top
+}
+
+TEST_F(WindowEvents, SpinShowingItsPositionFollowsWithoutEvents) {
+    ASSERT_NE(NewSpin(SpinSeconds, 10, 70, 60, 20, 1, 10, SpinReadOnly | SpinShowsPosition),
+              nullptr);
+    EXPECT_EQ(ControlState(SpinSeconds), 1); // 0 lies outside 1..10
+    SetControlState(SpinSeconds, 5);
+    EXPECT_EQ(GetControlText(SpinSeconds), "5");
+    EXPECT_EQ(ControlAttribute(SpinSeconds, SpinMaximum), 10);
+    const std::vector<EventRow> actual = ControlEventsOf(CollectEvents(), SpinSeconds);
+    EXPECT_TRUE(actual.empty()) << Describe(actual);
+}
+
+TEST_F(WindowEvents, LabelColoursHoldWhetherEnabledOrNot) {
+    const int32_t red = 0x0000FF;
+    SetControlColour(LabelValues, ColourText, red);
+    HWND label = ControlNativeHandle(LabelValues);
+    auto answer = [this, label](COLORREF* text) {
+        HDC context = GetDC(label);
+        LRESULT brush = SendMessageA(window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(context),
+                                     reinterpret_cast<LPARAM>(label));
+        *text = GetTextColor(context);
+        ReleaseDC(label, context);
+        return brush;
+    };
+    COLORREF text = 0;
+    // Without a background colour: the button face, as the window's own.
+    EXPECT_EQ(answer(&text), reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)));
+    EXPECT_EQ(text, static_cast<COLORREF>(red));
+    DisableControl(LabelValues, 1);
+    text = 0;
+    EXPECT_EQ(answer(&text), reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE)));
+    EXPECT_EQ(text, static_cast<COLORREF>(red));
+}
+
+TEST_F(WindowEvents, ControlsGoIntoTheLastWindowOpenedWithoutFlag8) {
+    // Opened with flag 8 the second window leaves the container as it was.
+    HWND aside = NewWindow(2, 0, 0, 100, 60, "aside", 0xCA0000 | WindowHidden | WindowNoContainer);
+    ASSERT_NE(aside, nullptr);
+    HWND label = NewLabel(30, 0, 0, 50, 20, "where", 0);
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(GetParent(label), window);
+    DisposeControl(30);
+    HWND container = NewWindow(3, 0, 0, 100, 60, "container", 0xCA0000 | WindowHidden);
+    ASSERT_NE(container, nullptr);
+    label = NewLabel(30, 0, 0, 50, 20, "where", 0);
+    EXPECT_EQ(GetParent(label), container);
+    // Its controls go with it, and without a container none can be made.
+    DisposeWindow(3);
+    EXPECT_EQ(ControlNativeHandle(30), nullptr);
+    EXPECT_EQ(NewLabel(31, 0, 0, 50, 20, "nowhere", 0), nullptr);
+    EXPECT_EQ(ControlNativeHandle(31), nullptr);
+    DisposeWindow(2);
+    ASSERT_NE(NewWindow(TestWindow, 100, 100, 334, 285, "Toolkit test", 0xCA0000), nullptr);
+    window = WindowNativeHandle(TestWindow);
+}
+
+TEST_F(WindowEvents, MinimiseAndRestoreAreReportedInOrder) {
+    ShowWindow(window, SW_MINIMIZE);
+    std::vector<EventRow> actual = CollectEvents();
+    ShowWindow(window, SW_RESTORE);
+    for (const EventRow& row : CollectEvents())
+        actual.push_back(row);
+    std::vector<EventRow> sizes;
+    for (const EventRow& row : actual)
+        if (row.code == EventMinimised || row.code == EventRestored || row.code == EventSized)
+            sizes.push_back(row);
+    // No size event on minimising; restored, then the size, on restoring.
+    static const std::vector<EventRow> expected = {
+        {EventMinimised, TestWindow, TypeNone},
+        {EventRestored, TestWindow, TypeNone},
+        {EventSized, TestWindow, TypeNone},
+    };
+    EXPECT_TABLE(sizes, expected);
+    EXPECT_FALSE(IsIconic(window));
+}
+
+TEST_F(WindowEvents, WaitWithALimitReturnsNothingWhenNothingComes) {
+    EXPECT_EQ(WaitEvent(0), EventNone);
+    const ULONGLONG start = GetTickCount64();
+    EXPECT_EQ(WaitEvent(100), EventNone);
+    EXPECT_GE(GetTickCount64() - start, 90u);
 }
 
 } // namespace
