@@ -16,6 +16,9 @@
 //       <cycles> open/start/quit cycles with a program that runs until quit,
 //       then <self-ending> runs of the same program with a command line that
 //       makes it end by itself; checks memory, stray programs, liveness
+//   ship_robot close <title>
+//       asks the window with that title, of whatever program, to close, as
+//       its close box would (for a tool started by someone else)
 //   ship_robot startup <program.exe> <title> <runs> [system-line]
 //       median time from process start to the visible window (and, with
 //       system-line, until brenk's system line is shown), in microseconds
@@ -575,6 +578,11 @@ int main(int argc, char** argv) {
                    argc == 8 ? std::atoi(argv[7]) : 0);
     } else if (command == "soak" && argc == 6) {
         ok = Soak(FullPath(argv[2]), FullPath(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
+    } else if (command == "close" && argc == 3) {
+        HWND window = nullptr;
+        ok = PollUntil([&] { return (window = FindWindowA(nullptr, argv[2])) != nullptr; },
+                       StepTimeoutMs) &&
+             PostMessageA(window, WM_CLOSE, 0, 0);
     } else if (command == "startup" && (argc == 5 || argc == 6)) {
         ok = Startup(FullPath(argv[2]), argv[3], std::atoi(argv[4]), argc == 6);
     } else {
