@@ -494,6 +494,9 @@ bool Soak(const std::string& exe, const std::string& program, int cycles, int se
         if (!OpenProgram(brenk, program)) return Fail("open, cycle", std::to_string(cycle));
         const double t1 = NowMicroseconds();
         if (!StartProgram(brenk, "0 1 -1")) return Fail("start, cycle", std::to_string(cycle));
+        // The count of programs left at the end must be able to see one.
+        if (cycle == 1 && ChildrenOf(brenk.processId) != 1)
+            return Fail("the running program is not seen as brenk's child");
         const double t2 = NowMicroseconds();
         if (!QuitProgram(brenk)) return Fail("quit, cycle", std::to_string(cycle));
         const double t3 = NowMicroseconds();
