@@ -21,6 +21,8 @@
 
 #include "tests/programs/test_programs.h"
 
+#include "tests/e2e/window_robot.h"
+
 namespace {
 
 // Controls of brenk's window, by their numbers (the native identifiers).
@@ -94,39 +96,6 @@ bool CheckText(const std::string& what, const std::string& seen, const std::stri
     return Check(seen == wanted, what, "saw " + Quoted(seen) + ", wanted " + Quoted(wanted));
 }
 
-// Bounded poll: true as soon as the condition holds, false after the limit.
-bool PollUntil(const std::function<bool()>& condition, DWORD limitMs) {
-    const ULONGLONG end = GetTickCount64() + limitMs;
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount64() >= end) return false;
-        Sleep(PollStepMs);
-    }
-}
-
-struct Handle {
-    HANDLE value = nullptr;
-    Handle() = default;
-    explicit Handle(HANDLE h) : value(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    Handle(Handle&& other) noexcept : value(other.value) { other.value = nullptr; }
-    Handle& operator=(Handle&& other) noexcept {
-        if (this != &other) {
-            reset();
-            value = other.value;
-            other.value = nullptr;
-        }
-        return *this;
-    }
-    ~Handle() { reset(); }
-    void reset() {
-        if (valid()) CloseHandle(value);
-        value = nullptr;
-    }
-    bool valid() const { return value != nullptr && value != INVALID_HANDLE_VALUE; }
-};
-
 std::string WindowsPath(std::string path) {
     for (char& c : path)
         if (c == '/') c = '\\';
@@ -148,45 +117,6 @@ std::string WindowText(HWND window) {
         return "<no answer>";
     text.resize(std::strlen(text.c_str()));
     return text;
-}
-
-bool SetWindowTextTo(HWND window, const std::string& text) {
-    DWORD_PTR result = 0;
-    return window &&
-           SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                               SMTO_ABORTIFHUNG, AnswerTimeoutMs, &result);
-}
-
-std::string ClassOf(HWND window) {
-    char name[128] = {};
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-// First visible top-level window of the process with the class (any when
-// null) and title (any when null).
-HWND FindTopWindow(DWORD processId, const char* className, const char* title) {
-    struct Search {
-        DWORD processId;
-        const char* className;
-        const char* title;
-        HWND found;
-    } search{processId, className, title, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->processId || !IsWindowVisible(window)) return TRUE;
-            if (s->className && ClassOf(window) != s->className) return TRUE;
-            char title[256] = {};
-            GetWindowTextA(window, title, sizeof title);
-            if (s->title && std::strcmp(title, s->title) != 0) return TRUE;
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 // The first descendant of parent with the class.

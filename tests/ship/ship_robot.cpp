@@ -40,6 +40,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/window_robot.h"
+
 namespace {
 
 // Controls of brenk's window, by their numbers (the native identifiers).
@@ -66,43 +68,10 @@ const char* const StateTerminated = "Program terminated";
 constexpr UINT AnswerTimeoutMs = 5000;
 constexpr DWORD StepTimeoutMs = 15000;
 
-struct Handle {
-    HANDLE value = nullptr;
-    Handle() = default;
-    explicit Handle(HANDLE h) : value(h) {}
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    Handle(Handle&& other) noexcept : value(other.value) { other.value = nullptr; }
-    Handle& operator=(Handle&& other) noexcept {
-        if (this != &other) {
-            reset();
-            value = other.value;
-            other.value = nullptr;
-        }
-        return *this;
-    }
-    ~Handle() { reset(); }
-    void reset() {
-        if (valid()) CloseHandle(value);
-        value = nullptr;
-    }
-    bool valid() const { return value != nullptr && value != INVALID_HANDLE_VALUE; }
-};
-
 bool Fail(const char* what, const std::string& detail = "") {
     std::printf("FAIL: %s%s%s\n", what, detail.empty() ? "" : ": ", detail.c_str());
     std::fflush(stdout);
     return false;
-}
-
-// Bounded poll: true as soon as the condition holds, false after the limit.
-bool PollUntil(const std::function<bool()>& condition, DWORD limitMs, DWORD stepMs = 10) {
-    const ULONGLONG end = GetTickCount64() + limitMs;
-    for (;;) {
-        if (condition()) return true;
-        if (GetTickCount64() >= end) return false;
-        Sleep(stepMs);
-    }
 }
 
 double NowMicroseconds() {
@@ -129,50 +98,6 @@ std::string WindowText(HWND window) {
         return "";
     text.resize(std::min<size_t>(copied, length));
     return text;
-}
-
-bool SetWindowTextTo(HWND window, const std::string& text) {
-    DWORD_PTR result = 0;
-    return window &&
-           SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
-                               SMTO_ABORTIFHUNG, AnswerTimeoutMs, &result);
-}
-
-bool Answers(HWND window) {
-    DWORD_PTR result = 0;
-    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, AnswerTimeoutMs, &result) !=
-           0;
-}
-
-// First visible top-level window of the process with the given class (or any
-// class when null) and title (or any title when null).
-HWND FindTopWindow(DWORD processId, const char* className, const char* title) {
-    struct Search {
-        DWORD processId;
-        const char* className;
-        const char* title;
-        HWND found;
-    } search{processId, className, title, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner != s->processId || !IsWindowVisible(window)) return TRUE;
-            char buffer[256] = {};
-            if (s->className) {
-                GetClassNameA(window, buffer, sizeof buffer);
-                if (std::strcmp(buffer, s->className) != 0) return TRUE;
-            }
-            if (s->title) {
-                GetWindowTextA(window, buffer, sizeof buffer);
-                if (std::strcmp(buffer, s->title) != 0) return TRUE;
-            }
-            s->found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
 }
 
 // One started brenk.exe and its window.

@@ -1,0 +1,90 @@
+// Pieces shared by the robots that drive brenk.exe from outside through its
+// window: a handle owner, bounded polls, and window lookups and texts sent
+// with a time-out, so that a hung tool is reported instead of hanging a test.
+#pragma once
+
+#include <windows.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+constexpr UINT RobotAnswerTimeoutMs = 5000;
+
+struct Handle {
+    HANDLE value = nullptr;
+    Handle() = default;
+    explicit Handle(HANDLE h) : value(h) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    Handle(Handle&& other) noexcept : value(other.value) { other.value = nullptr; }
+    Handle& operator=(Handle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            value = other.value;
+            other.value = nullptr;
+        }
+        return *this;
+    }
+    ~Handle() { reset(); }
+    void reset() {
+        if (valid()) CloseHandle(value);
+        value = nullptr;
+    }
+    bool valid() const { return value != nullptr && value != INVALID_HANDLE_VALUE; }
+};
+
+// Bounded poll: true as soon as the condition holds, false after the limit.
+inline bool PollUntil(const std::function<bool()>& condition, DWORD limitMs, DWORD stepMs = 10) {
+    const ULONGLONG end = GetTickCount64() + limitMs;
+    for (;;) {
+        if (condition()) return true;
+        if (GetTickCount64() >= end) return false;
+        Sleep(stepMs);
+    }
+}
+
+inline bool SetWindowTextTo(HWND window, const std::string& text) {
+    DWORD_PTR result = 0;
+    return window &&
+           SendMessageTimeoutA(window, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()),
+                               SMTO_ABORTIFHUNG, RobotAnswerTimeoutMs, &result);
+}
+
+inline bool Answers(HWND window) {
+    DWORD_PTR result = 0;
+    return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, RobotAnswerTimeoutMs,
+                               &result) != 0;
+}
+
+inline std::string ClassOf(HWND window) {
+    char name[128] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+// First visible top-level window of the process with the class (any when
+// null) and title (any when null).
+inline HWND FindTopWindow(DWORD processId, const char* className, const char* title) {
+    struct Search {
+        DWORD processId;
+        const char* className;
+        const char* title;
+        HWND found;
+    } search{processId, className, title, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != s->processId || !IsWindowVisible(window)) return TRUE;
+            if (s->className && ClassOf(window) != s->className) return TRUE;
+            char title[256] = {};
+            GetWindowTextA(window, title, sizeof title);
+            if (s->title && std::strcmp(title, s->title) != 0) return TRUE;
+            s->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
