@@ -29,8 +29,19 @@ if x86_64-w64-mingw32-nm "$dir/brenk.exe" 2>&1 | grep -qv 'no symbols'; then
 fi
 echo "package: $(wc -c <"$zip") bytes: $contents"
 
+# A Wine program whose server goes away ends with exit code 0, so success is
+# the robot's own last word as well as its exit code.
+smoke() {
+    "$WINE_RUN" "$ROBOT" smoke brenk.exe "$1" >"$work/robot.out" || { cat "$work/robot.out"; exit 1; }
+    cat "$work/robot.out"
+    if [ "$(tail -n 1 "$work/robot.out" | tr -d '\r')" != OK ]; then
+        echo "FAIL: the robot did not finish"
+        exit 1
+    fi
+}
+
 cd "$dir"
 export BRENK_BUILD_DIR="$BUILD"
-"$WINE_RUN" "$ROBOT" smoke brenk.exe en
+smoke en
 cp Brenk.ini.de Brenk.ini
-"$WINE_RUN" "$ROBOT" smoke brenk.exe de
+smoke de
