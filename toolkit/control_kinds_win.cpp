@@ -349,6 +349,10 @@ HWND NewSpin(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height
     ControlRecord* record = LiveControl(number);
     record->second = arrows;
     SetSpinBuddy(arrows, text);
+    // Some up-downs keep a width of their own from creation and take the one
+    // asked for only when moved or sized afterwards.
+    SetWindowPos(arrows, nullptr, parts.arrows.x, parts.arrows.y, parts.arrows.width,
+                 parts.arrows.height, SWP_NOZORDER | SWP_NOACTIVATE);
     SpinRange range = SpinRangeOf(minimum, maximum);
     SetSpinRange(arrows, range.minimum, range.maximum);
     SetSpinPosition(arrows, range.start);

@@ -41,6 +41,12 @@ class KeepPendingEvent {
 // Handles notifications and colour requests of the window's controls; true
 // when *result is the answer.
 bool HandleControlMessage(HWND window, UINT message, WPARAM first, LPARAM second, LRESULT* result);
+// A window that goes takes its controls with it in creation order, which
+// would put a spin's text part before its arrows. The window's own last
+// message but one, before any of its children's, destroys the arrows first,
+// as DisposeControl does: they hook into the text part, and destroyed from the
+// text part's last message they would be told to go a second time.
+void DestroySpinArrowsOf(HWND window);
 // Applies the texts handed over to window; true when there were any.
 bool ApplyHandedOverTexts(HWND window);
 // Forgets the texts handed over to a window that goes.
