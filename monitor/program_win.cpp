@@ -91,6 +91,12 @@ void StartObservedProgram() {
                                     program.Directory.c_str(), LaunchOpen);
     if (!program.Program) {
         ReportError(ErrorNotStarted);
+        // Nothing runs, so there is nothing to quit: the program stays chosen
+        // with its command line, and another start or another file is one
+        // click away.
+        EnableControls({ButtonQuit}, false);
+        EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, true);
+        ShowState(StateOpened);
         return;
     }
     ShowState(StateStarted);
