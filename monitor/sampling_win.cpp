@@ -15,8 +15,8 @@ using MemoryInfoFunction = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD
 class Watch {
   public:
     explicit Watch(const ObservedProgram& program)
-        : process_(program.ProcessHandle), stop_(program.StopEvent),
-          times_(program.ProcessHandle, static_cast<uint32_t>(program.ProcessId)) {}
+        : process_(program.ProcessHandle), stop_(program.StopEvent), times_(program.ProcessHandle) {
+    }
 
     void Sample(MonitorState& state) {
         SampleCpu(state);

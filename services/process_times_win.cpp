@@ -1,8 +1,8 @@
 #include "services/process_times.h"
 
 #include <windows.h>
-#include <tlhelp32.h>
 
+#include <algorithm>
 #include <string>
 
 #include "services/owned_handle.h"
@@ -20,6 +20,10 @@ constexpr size_t LinuxNameLength = 15;
 uint64_t Hundreds(const FILETIME& time) {
     return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
+
+// Lists a process's threads one by one, each call opening the next.
+using NextThreadFunction = LONG(NTAPI*)(HANDLE process, HANDLE thread, ACCESS_MASK access,
+                                        ULONG attributes, ULONG flags, HANDLE* next);
 
 bool RunningUnderWine() {
     static const bool underWine = [] {
@@ -97,7 +101,6 @@ OwnedHandle FindLinuxStat(HANDLE process) {
 
 struct ProcessTimes::Reader {
     HANDLE process = nullptr;
-    uint32_t processId = 0;
     bool wine = false;
     OwnedHandle linuxStat;
     AccumulatedTimes threads;
@@ -109,25 +112,47 @@ struct ProcessTimes::Reader {
         return true;
     }
 
-    // The threads the process has now, added to those that have ended.
-    bool ReadThreads(CpuTimes& times) {
-        OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-        if (!snapshot.valid()) return false;
-        THREADENTRY32 entry{};
-        entry.dwSize = sizeof entry;
-        bool any = false;
-        for (BOOL more = Thread32First(snapshot.get(), &entry); more;
-             more = Thread32Next(snapshot.get(), &entry)) {
-            if (entry.th32OwnerProcessID != processId) continue;
-            OwnedHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
-            FILETIME created, exited, kernel, user;
-            if (!thread.valid() || !GetThreadTimes(thread.get(), &created, &exited, &kernel, &user))
-                continue;
-            threads.Record(entry.th32ThreadID, {Hundreds(kernel), Hundreds(user)});
-            any = true;
+    // The threads of the process, each kept open from when it is first
+    // seen: a handle still reads a thread's times after its end, so only a
+    // thread that starts and ends between two readings goes uncounted.
+    struct KeptThread {
+        DWORD id;
+        OwnedHandle handle;
+    };
+    std::vector<KeptThread> kept;
+    NextThreadFunction nextThread = nullptr;
+
+    void KeepNewThreads() {
+        constexpr ACCESS_MASK access = THREAD_QUERY_INFORMATION | SYNCHRONIZE;
+        HANDLE cursor = nullptr;
+        OwnedHandle known; // a thread kept already, open only as the cursor
+        HANDLE next = nullptr;
+        while (nextThread(process, cursor, access, 0, 0, &next) == 0) {
+            known.reset();
+            const DWORD id = GetThreadId(next);
+            const bool seen = std::any_of(kept.begin(), kept.end(), [id](const KeptThread& thread) {
+                return thread.id == id;
+            });
+            if (seen)
+                known.reset(next);
+            else
+                kept.push_back({id, OwnedHandle(next)});
+            cursor = next;
         }
-        // No live thread: the process has ended, and nothing new was read.
-        if (!any) return false;
+    }
+
+    bool ReadThreads(CpuTimes& times) {
+        if (!nextThread) return false;
+        KeepNewThreads();
+        if (kept.empty()) return false; // no thread: the process has ended
+        for (KeptThread& thread : kept) {
+            FILETIME created, exited, kernel, user;
+            if (GetThreadTimes(thread.handle.get(), &created, &exited, &kernel, &user))
+                threads.Record(thread.id, {Hundreds(kernel), Hundreds(user)});
+            // An ended thread's figures are final: counted now, then let go.
+            if (WaitForSingleObject(thread.handle.get(), 0) == WAIT_OBJECT_0) thread.handle.reset();
+        }
+        std::erase_if(kept, [](const KeptThread& thread) { return !thread.handle.valid(); });
         times = threads.EndRound();
         return true;
     }
@@ -140,12 +165,13 @@ struct ProcessTimes::Reader {
     }
 };
 
-ProcessTimes::ProcessTimes(void* process, uint32_t processId)
-    : reader_(std::make_unique<Reader>()) {
+ProcessTimes::ProcessTimes(void* process, Prefer prefer) : reader_(std::make_unique<Reader>()) {
     reader_->process = process;
-    reader_->processId = processId;
     reader_->wine = RunningUnderWine();
-    if (reader_->wine && process) reader_->linuxStat = FindLinuxStat(process);
+    if (!reader_->wine || !process) return;
+    if (prefer == Prefer::Best) reader_->linuxStat = FindLinuxStat(process);
+    reader_->nextThread = reinterpret_cast<NextThreadFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtGetNextThread")));
 }
 
 ProcessTimes::~ProcessTimes() = default;

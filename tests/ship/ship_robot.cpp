@@ -445,8 +445,8 @@ bool Soak(const std::string& exe, const std::string& program, int cycles, int se
     const ULONGLONG selfStarted = GetTickCount64();
     for (int run = 1; run <= selfEnding; ++run) {
         // Ends by itself about 400 ms after its start, while it is sampled;
-        // the worker's next update wakes the loop, which notices the end
-        // without any input from the robot.
+        // the worker's hand-over at the end wakes the loop, which notices
+        // the end without any input from the robot.
         if (!StartProgram(brenk, "200 1 200") || !WaitTerminated(brenk))
             return Fail("self-ending run", std::to_string(run));
     }
