@@ -1,11 +1,14 @@
 // The observed program through its life: chosen, started and watched, quit.
 #include <windows.h>
 
+#include <utility>
+
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
-#include "monitor/readings.h"
+#include "monitor/sampling.h"
 #include "services/files.h"
 #include "services/launcher.h"
+#include "services/owned_handle.h"
 #include "services/threads.h"
 #include "toolkit/controls.h"
 #include "toolkit/requesters.h"
@@ -15,7 +18,9 @@
 namespace {
 
 constexpr const char* ProgramPatterns = "Executable (*.exe)|*.exe";
-constexpr DWORD SamplingAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
+// Query and read access for the samples; SYNCHRONIZE for the worker's wait
+// on the program's end.
+constexpr DWORD SamplingAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE;
 // Gives the new process time to come up before the first sample.
 constexpr DWORD StartDelayMs = 250;
 
@@ -80,13 +85,12 @@ void StartObservedProgram() {
     auto& program = Monitor.ObservedProgram;
     EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, false);
     EnableControls({ButtonQuit}, true);
-    Monitor.Readings.Row = {};
+    // The first sample measures from the launch: the new process has used no
+    // processor time yet at this tick.
+    BeginObservation(Monitor, GetTickCount());
     SetControlText(ColumnValues, "");
     program.CommandLine = GetControlText(FieldCommandLine);
 
-    // The first sample measures from the launch: the new process has used no
-    // processor time yet at this tick.
-    const DWORD tickBeforeLaunch = GetTickCount();
     program.Program = LaunchProgram(program.FilePath.c_str(), program.CommandLine.c_str(),
                                     program.Directory.c_str(), LaunchOpen);
     if (!program.Program) {
@@ -103,13 +107,13 @@ void StartObservedProgram() {
 
     program.ProcessId = ProcessIdOf(program.Program);
     if (program.ProcessId == -1) return; // started through the shell: runs unmonitored
-    program.ProcessHandle =
-        OpenProcess(SamplingAccess, FALSE, static_cast<DWORD>(program.ProcessId));
-    if (!program.ProcessHandle) return; // cannot be queried: runs unmonitored
+    OwnedHandle process(OpenProcess(SamplingAccess, FALSE, static_cast<DWORD>(program.ProcessId)));
+    if (!process.valid()) return; // cannot be queried: runs unmonitored
+    program.ProcessHandle = process.release();
+    // Without the event the worker still ends, at the end of its pause.
+    program.StopEvent = OwnedHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr)).release();
 
     Monitor.Monitoring.store(1);
-    Monitor.ExtremesSeeded.store(0);
-    StartCpuBaseline(program.Sampler, tickBeforeLaunch);
     ShowState(StateRunning);
     Sleep(StartDelayMs);
     program.WorkerThread =
@@ -119,6 +123,8 @@ void StartObservedProgram() {
 void QuitObservedProgram() {
     auto& program = Monitor.ObservedProgram;
     Monitor.Monitoring.store(0);
+    // Ends the worker's pause now instead of at the end of its interval.
+    if (program.StopEvent) SetEvent(program.StopEvent);
     EnableControls({ButtonQuit}, false);
     // The order is fixed: the worker ends before the program and the handle
     // it samples go.
@@ -129,10 +135,8 @@ void QuitObservedProgram() {
         KillLaunched(program.Program);
         ReleaseLaunched(program.Program);
     }
-    if (program.ProcessHandle) {
-        CloseHandle(program.ProcessHandle);
-        program.ProcessHandle = nullptr;
-    }
+    OwnedHandle(std::exchange(program.ProcessHandle, nullptr)).reset();
+    OwnedHandle(std::exchange(program.StopEvent, nullptr)).reset();
     program.Program = nullptr;
     ShowState(StateTerminated);
     EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, true);

@@ -4,7 +4,7 @@
 #include <psapi.h>
 
 #include "monitor/monitor_win.h"
-#include "monitor/readings.h"
+#include "monitor/sampling.h"
 #include "services/process_times.h"
 #include "toolkit/controls.h"
 
@@ -12,65 +12,70 @@ namespace {
 
 using MemoryInfoFunction = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
 
-void SampleCpu() {
-    auto& program = Monitor.ObservedProgram;
-    uint64_t kernel = 0;
-    uint64_t user = 0;
-    // A failed query counts as no time used since the last sample.
-    const uint64_t used =
-        QueryProcessTimes(program.ProcessHandle, static_cast<uint32_t>(program.ProcessId), &kernel,
-                          &user)
-            ? kernel + user
-            : program.Sampler.LastProcessTime;
-    auto& load = Monitor.Readings.Row[CpuCurrent];
-    load = SampleCpuLoad(program.Sampler, used, GetTickCount(), load);
-}
+class Watch {
+  public:
+    explicit Watch(const ObservedProgram& program)
+        : process_(program.ProcessHandle), stop_(program.StopEvent), times_(program.ProcessHandle) {
+    }
 
-void SampleMemory() {
-    // Without the export the memory readings stay 0.
-    const auto query = reinterpret_cast<MemoryInfoFunction>(Monitor.MemoryInfoFunction);
-    if (!query) return;
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (query(Monitor.ObservedProgram.ProcessHandle, &counters, sizeof counters))
-        Monitor.Readings.Row[RamCurrent] = static_cast<int64_t>(counters.WorkingSetSize);
-}
+    void Sample(MonitorState& state) {
+        SampleCpu(state);
+        SampleMemory(state);
+    }
 
-// A pass that overlaps the program's end reads nothing true: the times of
-// its threads are gone and its working set is 0. Such a pass keeps the
-// readings of the pass before, so the last figures shown are the program's.
-bool ProcessEnded() {
-    DWORD code = 0;
-    return GetExitCodeProcess(Monitor.ObservedProgram.ProcessHandle, &code) && code != STILL_ACTIVE;
-}
+    // Asked of the process itself: a program may well exit with the code
+    // that otherwise means "still active".
+    bool Ended() const { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }
 
-void UpdateReadings() {
-    UpdateExtremes(Monitor.Readings, Monitor.ExtremesSeeded);
-    Monitor.ValuesText = ValuesText(Monitor.Readings, Monitor.RowBreaks);
-}
+    void HandOver(const Text& values) {
+        // Handed over to the main thread, whose wait wakes for it: this is
+        // what lets the main loop notice a program that has ended by itself.
+        SetControlText(ColumnValues, values.c_str());
+    }
 
-void ShowReadings() {
-    // Handed over to the main thread, whose wait wakes for it: this is what
-    // lets the main loop notice a program that has ended by itself.
-    SetControlText(ColumnValues, Monitor.ValuesText.c_str());
-}
+    PauseEnd Pause(int32_t interval) {
+        // The stop request first: when both hold, the quit is already under way.
+        const HANDLE objects[] = {stop_, process_};
+        const DWORD count = stop_ ? 2 : 1;
+        const DWORD woken = WaitForMultipleObjects(count, stop_ ? objects : objects + 1, FALSE,
+                                                   static_cast<DWORD>(interval));
+        if (woken == WAIT_TIMEOUT) return PauseEnd::Interval;
+        if (woken == WAIT_OBJECT_0 + count - 1) return PauseEnd::ProgramEnded;
+        if (woken == WAIT_OBJECT_0) return PauseEnd::Stop;
+        // A wait that cannot be made still keeps the pace of the interval.
+        Sleep(static_cast<DWORD>(interval));
+        return PauseEnd::Interval;
+    }
+
+  private:
+    void SampleCpu(MonitorState& state) {
+        auto& sampler = state.ObservedProgram.Sampler;
+        uint64_t kernel = 0;
+        uint64_t user = 0;
+        // A failed query counts as no time used since the last sample.
+        const uint64_t used = times_.Read(&kernel, &user) ? kernel + user : sampler.LastProcessTime;
+        auto& load = state.Readings.Row[CpuCurrent];
+        load = SampleCpuLoad(sampler, used, GetTickCount(), load);
+    }
+
+    void SampleMemory(MonitorState& state) const {
+        // Without the export the memory readings stay 0.
+        const auto query = reinterpret_cast<MemoryInfoFunction>(state.MemoryInfoFunction);
+        if (!query) return;
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof counters;
+        if (query(process_, &counters, sizeof counters))
+            state.Readings.Row[RamCurrent] = static_cast<int64_t>(counters.WorkingSetSize);
+    }
+
+    HANDLE process_;
+    HANDLE stop_;
+    ProcessTimes times_;
+};
 
 } // namespace
 
 uint32_t SamplingWorker(int32_t interval) {
-    while (Monitor.Monitoring.load() == 1) {
-        const Readings kept = Monitor.Readings;
-        const CpuSampler keptSampler = Monitor.ObservedProgram.Sampler;
-        SampleCpu();
-        SampleMemory();
-        if (ProcessEnded()) {
-            Monitor.Readings = kept;
-            Monitor.ObservedProgram.Sampler = keptSampler;
-        } else {
-            UpdateReadings();
-        }
-        ShowReadings();
-        Sleep(static_cast<DWORD>(interval));
-    }
-    return 0;
+    Watch watch(Monitor.ObservedProgram);
+    return RunSamplingWorker(Monitor, watch, interval);
 }

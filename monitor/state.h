@@ -90,6 +90,7 @@ struct ObservedProgram {
     LaunchRecord* Program = nullptr;
     int32_t ProcessId = 0;
     void* ProcessHandle = nullptr; // opened for sampling; owned by the monitor
+    void* StopEvent = nullptr;     // ends the worker's pause; owned by the monitor
     int32_t WorkerThread = 0;
     CpuSampler Sampler;
 };
