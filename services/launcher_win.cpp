@@ -6,6 +6,7 @@
 #include <mutex>
 #include <new>
 
+#include "services/libraries.h"
 #include "services/owned_handle.h"
 
 struct LaunchRecord {
@@ -54,8 +55,15 @@ void UnlinkRecord(LaunchRecord* record) {
     --liveRecords;
 }
 
+// The shell's library is loaded only when a file is opened through it, which
+// few starts need.
+using ShellExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
+
 LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
                                 const char* directory) {
+    static const auto shellExecute = reinterpret_cast<ShellExecuteFunction>(
+        SystemLibraryFunction("shell32.dll", "ShellExecuteExA"));
+    if (!shellExecute) return nullptr;
     // Without a directory of its own the document opens in its own folder.
     Text derived;
     if (!directory) {
@@ -73,7 +81,7 @@ LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
     shell.lpParameters = parameterText.c_str();
     shell.lpDirectory = directory;
     shell.nShow = SW_SHOWNORMAL;
-    if (!ShellExecuteExA(&shell)) return nullptr;
+    if (!shellExecute(&shell)) return nullptr;
     // The shell names no process identifier; callers test for -1.
     return LinkRecord(shell.hProcess, -1);
 }

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "services/libraries.h"
+
 namespace {
 
 struct SuspendedWindow {
@@ -27,6 +29,9 @@ std::vector<SuspendedWindow> SuspendedWindows; // newest first
 // between calls of this thread; 0 = none.
 thread_local DWORD LastPatternChosen = 0;
 
+// Whether this thread has prepared what the open-file dialog needs.
+thread_local bool DialogReady = false;
+
 BOOL CALLBACK CollectSuspendable(HWND window, LPARAM found) {
     if (IsWindowVisible(window) && IsWindowEnabled(window) && window != GetForegroundWindow()) {
         reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
@@ -34,15 +39,29 @@ BOOL CALLBACK CollectSuspendable(HWND window, LPARAM found) {
     return TRUE;
 }
 
-} // namespace
+// The dialog's library and the component services it browses through are
+// loaded when the first dialog opens, not at start-up: the first screen needs
+// neither, and under Wine loading them took a fifth of the start.
+using OpenFileFunction = BOOL(WINAPI*)(OPENFILENAMEA*);
+using InitialiseComFunction = HRESULT(WINAPI*)(void*, DWORD);
 
-void InitRequesters() {
-    INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&classes);
-    // The open-file dialog browses through the shell's component objects,
-    // which need a single-threaded apartment on the calling thread.
-    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+OpenFileFunction PrepareFileDialog() {
+    static const auto openFile =
+        reinterpret_cast<OpenFileFunction>(SystemLibraryFunction("comdlg32.dll", "GetOpenFileNameA"));
+    if (!DialogReady) {
+        DialogReady = true;
+        INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&classes);
+        // The shell's component objects need a single-threaded apartment on
+        // the calling thread.
+        static const auto initialiseCom = reinterpret_cast<InitialiseComFunction>(
+            SystemLibraryFunction("ole32.dll", "CoInitializeEx"));
+        if (initialiseCom) initialiseCom(nullptr, COINIT_APARTMENTTHREADED);
+    }
+    return openFile;
 }
+
+} // namespace
 
 HWND DialogOwner() {
     HWND foreground = GetForegroundWindow();
@@ -108,8 +127,10 @@ Text ChooseFileToOpen(const char* title, const char* defaultFile, const char* pa
     // directory stays where it was; no read-only box; no default extension.
     dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
 
+    const OpenFileFunction openFile = PrepareFileDialog();
+    if (!openFile) return Text();
     SuspendOtherWindows();
-    const BOOL chosen = GetOpenFileNameA(&dialog);
+    const BOOL chosen = openFile(&dialog);
     ResumeOtherWindows();
     if (!chosen) return Text();
     LastPatternChosen = dialog.nFilterIndex;
