@@ -7,6 +7,7 @@
 #include <new>
 
 #include "services/libraries.h"
+#include "services/lock.h"
 #include "services/owned_handle.h"
 
 struct LaunchRecord {
@@ -20,7 +21,7 @@ namespace {
 
 // LaunchList: every record not yet released. The lock is held only while a
 // record is linked, unlinked or counted.
-std::mutex launchLock;
+Lock launchLock;
 LaunchRecord* launchList = nullptr;
 int32_t liveRecords = 0;
 

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "services/lock.h"
 #include "toolkit/brush_pool.h"
 #include "toolkit/control_layout.h"
 #include "toolkit/number_table.h"
@@ -443,7 +444,7 @@ struct HandedText {
     Text text;
 };
 
-std::mutex handOverLock;
+Lock handOverLock;
 std::vector<HandedText> handedOver;
 
 // Called on a thread that does not own the control: the text waits in the
@@ -455,7 +456,7 @@ void HandOver(HWND control, int32_t number, const char* text) {
     if (!window) return;
     bool wake = true;
     {
-        std::lock_guard<std::mutex> guard(handOverLock);
+        std::lock_guard<Lock> guard(handOverLock);
         for (HandedText& waiting : handedOver) {
             if (waiting.window != window) continue;
             // A wake-up is already on its way to the window.
@@ -530,7 +531,7 @@ bool HandleControlMessage(HWND window, UINT message, WPARAM first, LPARAM second
 bool ApplyHandedOverTexts(HWND window) {
     std::vector<HandedText> mine;
     {
-        std::lock_guard<std::mutex> guard(handOverLock);
+        std::lock_guard<Lock> guard(handOverLock);
         for (auto it = handedOver.begin(); it != handedOver.end();) {
             if (it->window == window) {
                 mine.push_back(std::move(*it));
@@ -551,7 +552,7 @@ bool ApplyHandedOverTexts(HWND window) {
 }
 
 void DropHandedOverTexts(HWND window) {
-    std::lock_guard<std::mutex> guard(handOverLock);
+    std::lock_guard<Lock> guard(handOverLock);
     std::erase_if(handedOver,
                   [window](const HandedText& handed) { return handed.window == window; });
 }
@@ -567,7 +568,7 @@ void InitControlSystem() {
 void EndControlSystem() {
     // The toolkit makes no auxiliary window of its own; what remains are
     // texts handed over to this thread's windows that nobody will apply now.
-    std::lock_guard<std::mutex> guard(handOverLock);
+    std::lock_guard<Lock> guard(handOverLock);
     std::erase_if(handedOver, [](const HandedText& handed) {
         return GetWindowThreadProcessId(handed.window, nullptr) == GetCurrentThreadId();
     });

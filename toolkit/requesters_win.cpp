@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "services/libraries.h"
+#include "services/lock.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ struct SuspendedWindow {
     HWND window;
 };
 
-std::mutex SuspendedLock; // guards SuspendedWindows; never held while a window is touched
+Lock SuspendedLock; // guards SuspendedWindows; never held while a window is touched
 std::vector<SuspendedWindow> SuspendedWindows; // newest first
 
 // The pattern the user last chose (1-based as the platform counts), kept
@@ -79,7 +80,7 @@ void SuspendOtherWindows() {
     const DWORD thread = GetCurrentThreadId();
     for (HWND window : found) {
         EnableWindow(window, FALSE);
-        std::lock_guard<std::mutex> lock(SuspendedLock);
+        std::lock_guard<Lock> lock(SuspendedLock);
         SuspendedWindows.insert(SuspendedWindows.begin(), SuspendedWindow{thread, window});
     }
 }
@@ -88,7 +89,7 @@ void ResumeOtherWindows() {
     const DWORD thread = GetCurrentThreadId();
     std::vector<HWND> mine;
     {
-        std::lock_guard<std::mutex> lock(SuspendedLock);
+        std::lock_guard<Lock> lock(SuspendedLock);
         std::erase_if(SuspendedWindows, [&](const SuspendedWindow& entry) {
             if (entry.thread != thread) return false;
             mine.push_back(entry.window);
@@ -100,7 +101,7 @@ void ResumeOtherWindows() {
 }
 
 int32_t SuspendedWindowCount() {
-    std::lock_guard<std::mutex> lock(SuspendedLock);
+    std::lock_guard<Lock> lock(SuspendedLock);
     return static_cast<int32_t>(SuspendedWindows.size());
 }
 
