@@ -27,7 +27,6 @@ void InitialiseServices() {
     // first use.
     InitWindowSystem();
     InitControlSystem();
-    InitRequesters();
     InitStatusBars();
     InitThreadTable();
 }

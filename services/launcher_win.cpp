@@ -6,6 +6,8 @@
 #include <mutex>
 #include <new>
 
+#include "services/libraries.h"
+#include "services/lock.h"
 #include "services/owned_handle.h"
 
 struct LaunchRecord {
@@ -19,7 +21,7 @@ namespace {
 
 // LaunchList: every record not yet released. The lock is held only while a
 // record is linked, unlinked or counted.
-std::mutex launchLock;
+Lock launchLock;
 LaunchRecord* launchList = nullptr;
 int32_t liveRecords = 0;
 
@@ -54,8 +56,15 @@ void UnlinkRecord(LaunchRecord* record) {
     --liveRecords;
 }
 
+// The shell's library is loaded only when a file is opened through it, which
+// few starts need.
+using ShellExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
+
 LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
                                 const char* directory) {
+    static const auto shellExecute = reinterpret_cast<ShellExecuteFunction>(
+        SystemLibraryFunction("shell32.dll", "ShellExecuteExA"));
+    if (!shellExecute) return nullptr;
     // Without a directory of its own the document opens in its own folder.
     Text derived;
     if (!directory) {
@@ -64,7 +73,7 @@ LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
     }
     const Text parameterText(parameters);
     SHELLEXECUTEINFOA shell = ShellRequestFor(path, parameterText.c_str(), directory);
-    if (!ShellExecuteExA(&shell)) return nullptr;
+    if (!shellExecute(&shell)) return nullptr;
     // The shell names no process identifier; callers test for -1.
     return LinkRecord(shell.hProcess, -1);
 }

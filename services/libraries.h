@@ -19,3 +19,10 @@ void* LookUpLibraryFunction(int32_t slot, const char* name);
 
 // Releases every library still held and empties the slots.
 void ReleaseAllLibraries();
+
+// The named function of a system library that only some actions need, so that
+// start-up does not pay for loading it: the library is loaded from the system
+// directory and stays loaded until the process ends. Callers keep the result
+// rather than ask again. Null when the library or the function is missing.
+// Any thread may call it.
+void* SystemLibraryFunction(const char* library, const char* name);

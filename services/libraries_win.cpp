@@ -45,3 +45,9 @@ void ReleaseAllLibraries() {
         library = nullptr;
     }
 }
+
+void* SystemLibraryFunction(const char* library, const char* name) {
+    // Never released: a load beyond the first only counts up.
+    HMODULE module = LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+}

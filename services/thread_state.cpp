@@ -4,6 +4,7 @@
 #include <mutex>
 #include <utility>
 
+#include "services/lock.h"
 #include "services/thread_state_store.h"
 
 namespace {
@@ -12,7 +13,7 @@ std::atomic<int32_t> live{0};
 
 // Kinds are registered once each and never removed. A kind's destroy function
 // is written before the count that makes the kind known.
-std::mutex registration;
+Lock registration;
 std::atomic<ThreadStateDestroy> destroys[ThreadStateKinds];
 std::atomic<int32_t> kindCount{0};
 

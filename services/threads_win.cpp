@@ -6,6 +6,7 @@
 #include <mutex>
 #include <new>
 
+#include "services/lock.h"
 #include "services/owned_handle.h"
 
 namespace {
@@ -16,27 +17,13 @@ struct ThreadEntry {
 };
 
 // ThreadTable, newest first, and the next number to hand out; both guarded by
-// ThreadTableLock, under which the only waits have a zero time-out.
-CRITICAL_SECTION threadTableLock;
-std::once_flag threadTableReady;
+// TableLock, under which the only waits have a zero time-out. The lock needs
+// no preparation, so a call before InitThreadTable is safe.
+Lock tableLock;
 std::list<ThreadEntry> threadTable;
 int32_t nextThreadNumber = 1;
 
-void PrepareLock() {
-    std::call_once(threadTableReady, [] { InitializeCriticalSection(&threadTableLock); });
-}
-
-class TableLock {
-  public:
-    // Prepared here as well, so that a call before InitThreadTable is safe.
-    TableLock() {
-        PrepareLock();
-        EnterCriticalSection(&threadTableLock);
-    }
-    ~TableLock() { LeaveCriticalSection(&threadTableLock); }
-    TableLock(const TableLock&) = delete;
-    TableLock& operator=(const TableLock&) = delete;
-};
+using TableLock = std::lock_guard<Lock>;
 
 bool HasEnded(HANDLE thread) {
     return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0;
@@ -58,7 +45,7 @@ DWORD WINAPI StartThread(LPVOID raw) {
 } // namespace
 
 void InitThreadTable() {
-    PrepareLock();
+    // The table and its lock start empty and unlocked.
 }
 
 int32_t SpawnThread(ThreadProcedure procedure, int32_t parameter) {
@@ -70,7 +57,7 @@ int32_t SpawnThread(ThreadProcedure procedure, int32_t parameter) {
         delete block;
         return 0;
     }
-    TableLock hold;
+    TableLock hold(tableLock);
     // Ended threads leave the table here, so their handles close at the
     // latest when the next thread starts.
     std::erase_if(threadTable,
@@ -81,7 +68,7 @@ int32_t SpawnThread(ThreadProcedure procedure, int32_t parameter) {
 }
 
 void* LiveThreadHandle(int32_t number) {
-    TableLock hold;
+    TableLock hold(tableLock);
     for (const ThreadEntry& entry : threadTable) {
         if (entry.number == number)
             return HasEnded(entry.thread.get()) ? nullptr : entry.thread.get();
@@ -97,11 +84,11 @@ int32_t ThreadAlive(int32_t number) {
 }
 
 void ReleaseAllThreads() {
-    TableLock hold;
+    TableLock hold(tableLock);
     threadTable.clear();
 }
 
 int32_t LiveThreadHandles() {
-    TableLock hold;
+    TableLock hold(tableLock);
     return static_cast<int32_t>(threadTable.size());
 }

@@ -1,7 +1,7 @@
 #include "toolkit/brush_pool.h"
 
 uintptr_t BrushPool::Acquire(int32_t colour) {
-    std::lock_guard<std::mutex> guard(lock);
+    std::lock_guard<Lock> guard(lock);
     auto found = brushes.find(colour);
     if (found != brushes.end()) {
         ++found->second.users;
@@ -16,7 +16,7 @@ uintptr_t BrushPool::Acquire(int32_t colour) {
 void BrushPool::Release(int32_t colour) {
     uintptr_t doomed = 0;
     {
-        std::lock_guard<std::mutex> guard(lock);
+        std::lock_guard<Lock> guard(lock);
         auto found = brushes.find(colour);
         if (found == brushes.end()) return;
         if (--found->second.users > 0) return;
@@ -28,12 +28,12 @@ void BrushPool::Release(int32_t colour) {
 }
 
 int32_t BrushPool::Count() {
-    std::lock_guard<std::mutex> guard(lock);
+    std::lock_guard<Lock> guard(lock);
     return static_cast<int32_t>(brushes.size());
 }
 
 int32_t BrushPool::Users() {
-    std::lock_guard<std::mutex> guard(lock);
+    std::lock_guard<Lock> guard(lock);
     int32_t users = 0;
     for (const auto& entry : brushes)
         users += entry.second.users;

@@ -7,6 +7,8 @@
 #include <map>
 #include <mutex>
 
+#include "services/lock.h"
+
 class BrushPool {
   public:
     using MakeBrush = uintptr_t (*)(int32_t colour);
@@ -29,6 +31,6 @@ class BrushPool {
     };
     MakeBrush make;
     DeleteBrush destroy;
-    std::mutex lock;
+    Lock lock;
     std::map<int32_t, Shared> brushes;
 };

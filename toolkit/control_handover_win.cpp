@@ -4,6 +4,7 @@
 #include <mutex>
 #include <vector>
 
+#include "services/lock.h"
 #include "toolkit/control_record_win.h"
 #include "toolkit/window_internal.h"
 
@@ -15,7 +16,7 @@ struct HandedText {
     Text text;
 };
 
-std::mutex handOverLock;
+Lock handOverLock;
 std::vector<HandedText> handedOver;
 
 } // namespace
@@ -29,7 +30,7 @@ void HandOver(HWND control, int32_t number, const char* text) {
     if (!window) return;
     bool wake = true;
     {
-        std::lock_guard<std::mutex> guard(handOverLock);
+        std::lock_guard<Lock> guard(handOverLock);
         for (HandedText& waiting : handedOver) {
             if (waiting.window != window) continue;
             // A wake-up is already on its way to the window.
@@ -47,7 +48,7 @@ void HandOver(HWND control, int32_t number, const char* text) {
 bool ApplyHandedOverTexts(HWND window) {
     std::vector<HandedText> mine;
     {
-        std::lock_guard<std::mutex> guard(handOverLock);
+        std::lock_guard<Lock> guard(handOverLock);
         for (auto it = handedOver.begin(); it != handedOver.end();) {
             if (it->window == window) {
                 mine.push_back(std::move(*it));
@@ -68,14 +69,14 @@ bool ApplyHandedOverTexts(HWND window) {
 }
 
 void DropHandedOverTexts(HWND window) {
-    std::lock_guard<std::mutex> guard(handOverLock);
+    std::lock_guard<Lock> guard(handOverLock);
     std::erase_if(handedOver,
                   [window](const HandedText& handed) { return handed.window == window; });
 }
 
 void CancelHandOver(HWND control, int32_t number) {
     HWND window = GetAncestor(control, GA_ROOT);
-    std::lock_guard<std::mutex> guard(handOverLock);
+    std::lock_guard<Lock> guard(handOverLock);
     // The wake-up already posted finds nothing for the control then, which
     // is harmless.
     std::erase_if(handedOver, [window, number](const HandedText& handed) {
@@ -84,7 +85,7 @@ void CancelHandOver(HWND control, int32_t number) {
 }
 
 void DropThreadHandedOverTexts() {
-    std::lock_guard<std::mutex> guard(handOverLock);
+    std::lock_guard<Lock> guard(handOverLock);
     std::erase_if(handedOver, [](const HandedText& handed) {
         return GetWindowThreadProcessId(handed.window, nullptr) == GetCurrentThreadId();
     });

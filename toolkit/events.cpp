@@ -5,21 +5,30 @@
 void EventQueue::Append(int32_t code, int32_t window) {
     // A burst of identical window messages (two moves before the program
     // waits) carries no more news than one.
-    QueuedEvent event{code, window};
-    if (!pairs.empty() && pairs.back() == event) return;
-    // Raised inside window procedures, which nothing may leave by an
-    // exception: without room the event is dropped.
-    try {
-        pairs.push_back(event);
-    } catch (const std::bad_alloc&) {
-    }
+    const QueuedEvent event{code, window};
+    if (last && last->event == event) return;
+    Node* node = new (std::nothrow) Node{event, nullptr};
+    if (!node) return;
+    (last ? last->next : first) = node;
+    last = node;
+    ++count;
 }
 
 bool EventQueue::TakeFirst(QueuedEvent* event) {
-    if (pairs.empty()) return false;
-    *event = pairs.front();
-    pairs.pop_front();
+    if (!first) return false;
+    Node* node = first;
+    *event = node->event;
+    first = node->next;
+    if (!first) last = nullptr;
+    --count;
+    delete node;
     return true;
+}
+
+void EventQueue::Clear() {
+    QueuedEvent ignored;
+    while (TakeFirst(&ignored)) {
+    }
 }
 
 void EventState::RaiseControl(int32_t control, int32_t type) {

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 
 #include "services/thread_state.h"
 
@@ -42,19 +41,31 @@ struct QueuedEvent {
     bool operator==(const QueuedEvent&) const = default;
 };
 
-// First in, first out; a pair equal to the last one queued is not queued again,
-// and one that finds no memory is dropped.
+// First in, first out; a pair equal to the last one queued is not queued again.
+// Its nodes are taken without exceptions, since events are queued inside
+// window procedures: a pair that finds no memory is dropped.
 class EventQueue {
   public:
+    EventQueue() = default;
+    EventQueue(const EventQueue&) = delete;
+    EventQueue& operator=(const EventQueue&) = delete;
+    ~EventQueue() { Clear(); }
+
     void Append(int32_t code, int32_t window);
     // Removes the first pair into *event; false when empty.
     bool TakeFirst(QueuedEvent* event);
-    bool Empty() const { return pairs.empty(); }
-    int32_t Size() const { return static_cast<int32_t>(pairs.size()); }
-    void Clear() { pairs.clear(); }
+    bool Empty() const { return !first; }
+    int32_t Size() const { return count; }
+    void Clear();
 
   private:
-    std::deque<QueuedEvent> pairs;
+    struct Node {
+        QueuedEvent event;
+        Node* next;
+    };
+    Node* first = nullptr;
+    Node* last = nullptr;
+    int32_t count = 0;
 };
 
 // What one thread knows about its events. The steps of a wait are split so the

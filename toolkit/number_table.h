@@ -8,6 +8,8 @@
 #include <deque>
 #include <mutex>
 
+#include "services/lock.h"
+
 // The room after growing from room in blocks until number fits.
 inline int32_t RoomFor(int32_t number, int32_t room, int32_t block) {
     while (number >= room)
@@ -32,7 +34,7 @@ template <typename Record> class NumberTable {
     // The record for number, the table grown as needed; null for a negative number.
     Record* Take(int32_t number) {
         if (number < 0) return nullptr;
-        std::lock_guard<std::mutex> guard(lock);
+        std::lock_guard<Lock> guard(lock);
         int32_t room = static_cast<int32_t>(records.size());
         if (number >= room) records.resize(static_cast<size_t>(RoomFor(number, room, block)));
         return &records[static_cast<size_t>(number)];
@@ -41,13 +43,13 @@ template <typename Record> class NumberTable {
     // The record for number if the table has room for it, else null.
     Record* Find(int32_t number) {
         if (number < 0) return nullptr;
-        std::lock_guard<std::mutex> guard(lock);
+        std::lock_guard<Lock> guard(lock);
         if (static_cast<size_t>(number) >= records.size()) return nullptr;
         return &records[static_cast<size_t>(number)];
     }
 
     int32_t Room() {
-        std::lock_guard<std::mutex> guard(lock);
+        std::lock_guard<Lock> guard(lock);
         return static_cast<int32_t>(records.size());
     }
 
@@ -59,7 +61,7 @@ template <typename Record> class NumberTable {
     }
 
   private:
-    std::mutex lock;
+    Lock lock;
     std::deque<Record> records;
     int32_t block;
 };

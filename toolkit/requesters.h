@@ -29,11 +29,8 @@ RequesterStart RequesterStartOf(const char* defaultFile);
 #ifdef _WIN32
 #include <windows.h>
 
-// Once at start-up on the thread that shows requesters: common controls and the
-// component services the dialogs need.
-void InitRequesters();
-
-// Lets the user choose an existing directory and a file name in it. The full
+// Lets the user choose an existing directory and a file name in it. What the
+// dialog needs is loaded and prepared on the first call on each thread. The full
 // path (at most 259 characters), or empty on cancel or failure. position
 // selects the pattern shown first (0 = the first pair).
 Text ChooseFileToOpen(const char* title, const char* defaultFile, const char* patterns,

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "services/lock.h"
 #include "toolkit/window_hooks.h"
 
 namespace {
@@ -48,20 +49,20 @@ constexpr UINT_PTR BarSubclassId = 0x5342; // any fixed value; one subclass per 
 // Window property naming the window's bar: its number + 1, so 0 means none.
 constexpr const char* BarMark = "BrenkStatusBar";
 
-std::mutex TableLock; // guards Table; never held while a message is sent
+Lock TableLock; // guards Table; never held while a message is sent
 std::vector<StatusBarRecord> Table;
 thread_local int32_t CurrentBar = -1;
 
 // A copy of the record of number taken under the lock; bar is null when the
 // number names no bar.
 StatusBarRecord RecordOf(int32_t number) {
-    std::lock_guard<std::mutex> lock(TableLock);
+    std::lock_guard<Lock> lock(TableLock);
     if (number < 0 || static_cast<size_t>(number) >= Table.size()) return {};
     return Table[static_cast<size_t>(number)];
 }
 
 void FreeRecordOf(HWND bar, int32_t number) {
-    std::lock_guard<std::mutex> lock(TableLock);
+    std::lock_guard<Lock> lock(TableLock);
     if (number >= 0 && static_cast<size_t>(number) < Table.size() &&
         Table[static_cast<size_t>(number)].bar == bar) {
         Table[static_cast<size_t>(number)] = {};
@@ -104,7 +105,7 @@ void LayOutFields(int32_t number) {
 void InitStatusBars() {
     INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_BAR_CLASSES};
     InitCommonControlsEx(&classes);
-    std::lock_guard<std::mutex> lock(TableLock);
+    std::lock_guard<Lock> lock(TableLock);
     if (Table.size() < TableBlock) Table.resize(TableBlock);
 }
 
@@ -117,7 +118,7 @@ HWND NewStatusBar(int32_t number, HWND window) {
     if (!bar) return nullptr;
     SetWindowSubclass(bar, BarProcedure, BarSubclassId, static_cast<DWORD_PTR>(number));
     {
-        std::lock_guard<std::mutex> lock(TableLock);
+        std::lock_guard<Lock> lock(TableLock);
         const size_t index = static_cast<size_t>(number);
         if (index >= Table.size()) Table.resize((index / TableBlock + 1) * TableBlock);
         StatusBarRecord& record = Table[index];
@@ -138,7 +139,7 @@ HWND NewStatusBar(int32_t number, HWND window) {
 void AddStatusField(int32_t width) {
     const int32_t number = CurrentBar;
     {
-        std::lock_guard<std::mutex> lock(TableLock);
+        std::lock_guard<Lock> lock(TableLock);
         if (number < 0 || static_cast<size_t>(number) >= Table.size()) return;
         StatusBarRecord& record = Table[static_cast<size_t>(number)];
         if (!record.bar || record.fieldCount >= MaxStatusFields) return;
@@ -174,7 +175,7 @@ HWND StatusBarNativeHandle(int32_t number) {
 }
 
 int32_t LiveStatusBars() {
-    std::lock_guard<std::mutex> lock(TableLock);
+    std::lock_guard<Lock> lock(TableLock);
     int32_t live = 0;
     for (const StatusBarRecord& record : Table) {
         if (record.bar) ++live;
@@ -195,7 +196,7 @@ void ResizeStatusBarsOf(HWND window) {
     PlaceStatusBar(record.bar);
     LayOutFields(number);
     InvalidateRect(record.bar, nullptr, TRUE);
-    std::lock_guard<std::mutex> lock(TableLock);
+    std::lock_guard<Lock> lock(TableLock);
     StatusBarRecord& stored = Table[static_cast<size_t>(number)];
     if (stored.bar == record.bar) {
         stored.lastWidth = inner.right;

@@ -26,8 +26,6 @@ struct Seen {
 
 class FileRequester : public testing::Test {
   protected:
-    static void SetUpTestSuite() { InitRequesters(); }
-
     void SetUp() override {
         char temp[MAX_PATH] = {};
         GetTempPathA(sizeof(temp), temp);

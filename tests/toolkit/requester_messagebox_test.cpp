@@ -85,7 +85,6 @@ bool ShowsAnIcon(HWND dialog) {
 TEST(MessageBoxRequester, WindowsTakeNoClicksWhileItIsUpAndReactAfterOk) {
     InitWindowSystem();
     InitControlSystem();
-    InitRequesters();
     HWND other = NewWindow(OtherWindow, 500, 100, 200, 100, "Other", PlainWindow);
     HWND window = NewWindow(MainWindow, 100, 100, 300, 200, "Owner", PlainWindow);
     ASSERT_NE(other, nullptr);
