@@ -42,6 +42,7 @@ void RunEventLoop() {
                 static_cast<int8_t>(static_cast<uint8_t>(ControlTag(LastEventControl()) & 0xFF));
             DispatchControlEvent(action);
         }
+        if (Monitor.LastEvent == EventFilesDropped) OpenDroppedProgram();
         // Every message counts: the worker's updates of the values column
         // wake the wait at least once per interval, so an observed program
         // that ends by itself is noticed without any input.
@@ -98,12 +99,13 @@ void InitialiseMonitor() {
     ComposeMonitorTexts(Monitor);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     Monitor.Instance = instance;
     InitialiseServices();
     InitialiseMonitor();
     BuildMainWindow();
     ShowSystemInfo();
+    OpenProgramFromCommandLine(commandLine);
     RunEventLoop();
     // A program still held is quit, whether or not it was being monitored.
     if (Monitor.ObservedProgram.Program) QuitObservedProgram();

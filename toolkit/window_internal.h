@@ -19,6 +19,11 @@ EventState& ThreadEvents();
 HWND ContainerWindow();
 HFONT ContainerFont();
 
+// Gives the control the keyboard focus if it can take it (enabled, visible); in
+// a window that is not active it takes the focus when the window is next
+// activated. False when it cannot.
+bool FocusChild(HWND control);
+
 // Posts a control event that becomes pending when the window dispatches it.
 void PostControlEvent(HWND control, int32_t number, int32_t type);
 
@@ -41,6 +46,9 @@ class KeepPendingEvent {
 // Handles notifications and colour requests of the window's controls; true
 // when *result is the answer.
 bool HandleControlMessage(HWND window, UINT message, WPARAM first, LPARAM second, LRESULT* result);
+// Places every control of window again for the window's DPI, from the
+// positions and sizes it was given, and gives it font.
+void RescaleControlsOf(HWND window, HFONT font);
 // Applies the texts handed over to window; true when there were any.
 bool ApplyHandedOverTexts(HWND window);
 // Forgets the texts handed over to a window that goes.

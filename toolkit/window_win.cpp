@@ -1,8 +1,12 @@
 #include "toolkit/window.h"
 
+#include <shellapi.h>
+
 #include <vector>
 
 #include "services/thread_state.h"
+#include "toolkit/dpi_scale.h"
+#include "toolkit/dpi_win.h"
 #include "toolkit/number_table.h"
 #include "toolkit/window_hooks.h"
 #include "toolkit/window_internal.h"
@@ -19,6 +23,11 @@ struct WindowRecord {
     HWND handle = nullptr;
     HACCEL keys = nullptr;
     bool sized = false; // minimised or maximised
+    // The font of the window's controls when its DPI is not the system's
+    // (owned); null while the system's font is right.
+    HFONT font = nullptr;
+    // The control that has the focus when the window is next activated.
+    HWND focus = nullptr;
     // Present for the toolkit's design; the monitor never sets them.
     HBRUSH background = nullptr;
     WNDPROC hook = nullptr;
@@ -34,6 +43,7 @@ NumberTable<WindowRecord>& Windows() {
 struct ThreadWindows {
     EventState events;
     HWND container = nullptr;
+    Text dropped; // the first file of the last drop on one of the thread's windows
 };
 
 // The calling thread's state, made on its first use, released when it ends.
@@ -127,8 +137,71 @@ void OnNcDestroy(HWND window, int32_t number) {
     WindowRecord* record = Windows().Find(number);
     if (record && record->handle == window) {
         if (record->keys) DestroyAcceleratorTable(record->keys);
+        if (record->font) DeleteObject(record->font);
         *record = WindowRecord{};
     }
+}
+
+HFONT SystemFont() {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+// The controls' font follows the window's DPI; the old one goes once the
+// controls have the new one.
+void TakeFontForDpi(WindowRecord* record, int32_t dpi) {
+    HFONT old = record->font;
+    record->font = MakeFontForDpi(SystemFont(), dpi);
+    RescaleControlsOf(record->handle, record->font ? record->font : SystemFont());
+    if (old) DeleteObject(old);
+}
+
+void OnDpiChanged(HWND window, int32_t number, WPARAM first, LPARAM second) {
+    WindowRecord* record = Windows().Find(number);
+    if (!record || record->handle != window) return;
+    // The suggested rectangle keeps the window where the user put it, at the
+    // size its inner area has at the new scale; the status bar follows the
+    // size change, the controls follow here.
+    const RECT* suggested = reinterpret_cast<const RECT*>(second);
+    FollowDpiOfStatusBars(window);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    TakeFontForDpi(record, static_cast<int32_t>(HIWORD(first)));
+}
+
+// A disabled control cannot hold the focus; then the window itself takes it.
+bool CanTakeFocus(HWND window, HWND control) {
+    return control && IsWindow(control) && IsChild(window, control) && IsWindowEnabled(control) &&
+           IsWindowVisible(control);
+}
+
+// Dialogs give the focus back to the control that had it; the toolkit's
+// windows do the same, so that closing a requester or an error box does not
+// leave the keys with the window itself.
+bool OnActivate(HWND window, int32_t number, WPARAM first) {
+    WindowRecord* record = Windows().Find(number);
+    if (!record || record->handle != window) return false;
+    if (LOWORD(first) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window, focus)) record->focus = focus;
+        return false;
+    }
+    ThreadEvents().RaiseWindow(EventActivated, number);
+    if (HIWORD(first) || !CanTakeFocus(window, record->focus)) return false; // minimised
+    SetFocus(record->focus);
+    return true;
+}
+
+void OnDropFiles(HWND window, int32_t number, HDROP drop) {
+    // While a requester is up the window takes no input, dropped files included.
+    if (IsWindowEnabled(window) && DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+        const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+        Text path(length + 1, '\0');
+        path.resize(DragQueryFileA(drop, 0, path.data(), length + 1));
+        ThisThread().dropped = path;
+        ThreadEvents().RaiseWindow(EventFilesDropped, number);
+    }
+    DragFinish(drop);
 }
 
 LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM first, LPARAM second) {
@@ -157,8 +230,14 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM first, LPARAM
         ThreadEvents().RaiseWindow(EventRepaint, number);
         break;
     case WM_ACTIVATE:
-        if (LOWORD(first) != WA_INACTIVE) ThreadEvents().RaiseWindow(EventActivated, number);
+        if (OnActivate(window, number, first)) return 0;
         break;
+    case WM_DPICHANGED:
+        OnDpiChanged(window, number, first, second);
+        return 0;
+    case WM_DROPFILES:
+        OnDropFiles(window, number, reinterpret_cast<HDROP>(first));
+        return 0;
     case WM_COMMAND:
         if (OnCommand(window, first, second, &result)) return result;
         break;
@@ -253,7 +332,19 @@ HWND ContainerWindow() {
 }
 
 HFONT ContainerFont() {
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    WindowRecord* record = LiveWindow(NumberOfWindow(ThisThread().container));
+    return record && record->font ? record->font : SystemFont();
+}
+
+bool FocusChild(HWND control) {
+    HWND window = control ? GetAncestor(control, GA_ROOT) : nullptr;
+    WindowRecord* record = LiveWindow(NumberOfWindow(window));
+    if (!record || record->handle != window || !CanTakeFocus(window, control)) return false;
+    // An inactive window is not brought forward; it gives the control the
+    // focus when it is next activated.
+    record->focus = control;
+    if (GetActiveWindow() == window) SetFocus(control);
+    return true;
 }
 
 void PostControlEvent(HWND control, int32_t number, int32_t type) {
@@ -288,8 +379,11 @@ HWND NewWindow(int32_t number, int32_t x, int32_t y, int32_t innerWidth, int32_t
     if (!record) return nullptr;
 
     const DWORD style = static_cast<DWORD>(WindowStyleOf(flags));
-    RECT frame{0, 0, innerWidth, innerHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    // Until the window exists its display is not known; the system's DPI is
+    // the likely one, and the size is corrected below when it is not.
+    const int32_t systemDpi = SystemDpi();
+    RECT frame{0, 0, ScaleToDpi(innerWidth, systemDpi), ScaleToDpi(innerHeight, systemDpi)};
+    OuterRectForDpi(&frame, style, 0, systemDpi);
     WindowRect active{};
     RECT activeRect;
     HWND activeWindow = GetActiveWindow();
@@ -310,6 +404,14 @@ HWND NewWindow(int32_t number, int32_t x, int32_t y, int32_t innerWidth, int32_t
     if (!window) return nullptr;
     record->handle = window;
     record->sized = (flags & (WindowMaximised | WindowMinimised)) != 0;
+    const int32_t dpi = WindowDpi(window);
+    if (dpi != systemDpi) {
+        RECT scaled{0, 0, ScaleToDpi(innerWidth, dpi), ScaleToDpi(innerHeight, dpi)};
+        OuterRectForDpi(&scaled, style, 0, dpi);
+        SetWindowPos(window, nullptr, 0, 0, scaled.right - scaled.left, scaled.bottom - scaled.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        record->font = MakeFontForDpi(SystemFont(), dpi);
+    }
     record->keys = MakeKeyboardTable();
     if (!(flags & WindowHidden)) {
         int show = SW_SHOWNORMAL;
@@ -366,10 +468,10 @@ int32_t WaitEvent(int32_t timeoutMs) {
 
     code = events.TakePending();
     if (code != EventNone) return code;
-    // A close request posted by someone else has just queued the toolkit's
-    // own close event; handing back its raw number too (the same 16) would
-    // report one request twice, the first time without its window.
-    if (message.message == WM_CLOSE) {
+    // A close request posted by someone else, or a drop, has just queued the
+    // toolkit's own event; handing back its raw number too (the same code)
+    // would report it twice, the first time without its window.
+    if (message.message == WM_CLOSE || message.message == WM_DROPFILES) {
         code = events.TakeQueued();
         if (code != EventNone) return code;
     }
@@ -423,6 +525,15 @@ DWORD WaitForThreadPumping(HANDLE handle, DWORD timeoutMs) {
     // A quit request belongs to the program's own loop.
     if (quit) PostQuitMessage(static_cast<int>(quitCode));
     return woken;
+}
+
+void AcceptFileDrops(int32_t number, int32_t flag) {
+    WindowRecord* record = LiveWindow(number);
+    if (record) DragAcceptFiles(record->handle, flag != 0);
+}
+
+Text DroppedFileName() {
+    return ThisThread().dropped;
 }
 
 int32_t LiveWindowRecords() {
