@@ -19,6 +19,10 @@ int32_t ScaleToDpi(int32_t value, int32_t dpi) {
     return MultiplyDivide(value, DpiOrBase(dpi), BaseDpi);
 }
 
+int32_t ScaleFromDpi(int32_t value, int32_t dpi) {
+    return MultiplyDivide(value, BaseDpi, DpiOrBase(dpi));
+}
+
 ControlRect ScaleRect(const ControlRect& rect, int32_t dpi) {
     const int32_t left = ScaleToDpi(rect.x, dpi);
     const int32_t top = ScaleToDpi(rect.y, dpi);

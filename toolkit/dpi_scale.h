@@ -15,6 +15,9 @@ constexpr int32_t BaseDpi = 96;
 // when the DPI cannot be read, every value stays exactly as given.
 int32_t ScaleToDpi(int32_t value, int32_t dpi);
 
+// The inverse: a value in pixels of dpi as a value at 96 DPI, rounded alike.
+int32_t ScaleFromDpi(int32_t value, int32_t dpi);
+
 // The rectangle's edges scaled, width and height taken between them: two
 // rectangles that touch at 96 DPI touch at every scale, and each size is
 // within one pixel of value * dpi / 96.

@@ -167,6 +167,7 @@ void OnDpiChanged(HWND window, int32_t number, WPARAM first, LPARAM second) {
                  suggested->right - suggested->left, suggested->bottom - suggested->top,
                  SWP_NOZORDER | SWP_NOACTIVATE);
     TakeFontForDpi(record, static_cast<int32_t>(HIWORD(first)));
+    InvalidateRect(window, nullptr, TRUE);
 }
 
 // A disabled control cannot hold the focus; then the window itself takes it.

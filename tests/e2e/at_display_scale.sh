@@ -9,6 +9,9 @@ RUN="$ROOT/scripts/wine-run"
 KEY='HKCU\Control Panel\Desktop'
 dpi=$1
 shift
+# The server and display first: a server that starts during the run would
+# let its first programs see another scale.
+"$RUN" --setup
 previous=$("$RUN" reg query "$KEY" /v LogPixels 2>/dev/null | tr -d '\r' |
     awk '$1 == "LogPixels" { print $3 }') || true
 restore() {

@@ -12,6 +12,7 @@ TEST(DpiScale, NinetySixAndUnknownLeaveEveryValueAsGiven) {
         ASSERT_EQ(ScaleToDpi(value, 96), value);
         ASSERT_EQ(ScaleToDpi(value, 0), value);
         ASSERT_EQ(ScaleToDpi(value, -144), value);
+        ASSERT_EQ(ScaleFromDpi(value, 96), value);
     }
     const ControlRect spin{145, 55, 60, 20};
     EXPECT_EQ(ScaleRect(spin, 96), spin);
@@ -26,6 +27,8 @@ TEST(DpiScale, HalvesRoundAwayFromZero) {
     EXPECT_EQ(ScaleToDpi(1, 120), 1);   // 1.25
     EXPECT_EQ(ScaleToDpi(3, 120), 4);   // 3.75
     EXPECT_EQ(ScaleToDpi(10, 72), 8);   // 7.5, a display below 96
+    EXPECT_EQ(ScaleFromDpi(90, 144), 60);
+    EXPECT_EQ(ScaleFromDpi(-91, 144), -61); // -60.67
     EXPECT_EQ(ScaleToDpi(20000000, 192), 40000000); // the product needs 64 bits
     EXPECT_EQ(RescaleFontHeight(-11, 96, 144), -17); // -16.5
     EXPECT_EQ(RescaleFontHeight(-17, 144, 96), -11); // -11.33
