@@ -105,7 +105,8 @@ void StartObservedProgram() {
     auto& program = Monitor.ObservedProgram;
     EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, false);
     EnableControls({ButtonQuit}, true);
-    // Before the launch, so that an error box gives the focus back to Quit.
+    // The keys belong to Quit from now on, while the error box of a failed
+    // launch is up too.
     FocusControl(ButtonQuit);
     Monitor.Readings.Row = {};
     SetControlText(ColumnValues, "");
@@ -118,6 +119,13 @@ void StartObservedProgram() {
                                     program.Directory.c_str(), LaunchOpen);
     if (!program.Program) {
         ReportError(ErrorNotStarted);
+        // Nothing runs, so there is nothing to quit: the program stays chosen
+        // with its command line, and another start or another file is one
+        // click away.
+        EnableControls({ButtonQuit}, false);
+        EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, true);
+        ShowState(StateOpened);
+        if (!FocusControl(ButtonStart)) FocusControl(ButtonOpen);
         return;
     }
     ShowState(StateStarted);

@@ -8,16 +8,6 @@ namespace {
 
 constexpr size_t nameRoom = 260;
 
-bool IsSeparator(char c) {
-    return c == '\\' || c == '/';
-}
-
-// "C:" or "C:\" (or "C:/"): a drive rather than a file.
-bool NamesDrive(const char* name, size_t length) {
-    if (name[1] != ':') return false;
-    return length == 2 || (length == 3 && IsSeparator(name[2]));
-}
-
 } // namespace
 
 int64_t QueryFileLength(const char* name) {
@@ -26,7 +16,9 @@ int64_t QueryFileLength(const char* name) {
     std::strncpy(copy, name, nameRoom);
     size_t length = std::strlen(copy);
 
-    if ((length == 2 || length == 3) && NamesDrive(copy, length)) {
+    // Two or three characters with a colon second name a drive ("C:", "C:\\",
+    // and also "C:a"), which the drive-type query answers, not the search.
+    if ((length == 2 || length == 3) && copy[1] == ':') {
         if (length == 2) copy[2] = '\\';
         const UINT type = GetDriveTypeA(copy);
         return type == DRIVE_UNKNOWN || type == DRIVE_NO_ROOT_DIR ? -1 : -2;

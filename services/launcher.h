@@ -25,6 +25,16 @@ Text ComposeCommandLine(std::string_view path, std::string_view parameters);
 // character; else the empty text (no directory).
 Text ShellDirectoryOf(std::string_view path);
 
+#ifdef _WIN32
+#include <windows.h>
+#include <shellapi.h>
+
+// The shell's request to open path with parameters in directory (null: none)
+// with the file's default verb, keeping the process handle and showing no
+// message. It points into the texts given.
+SHELLEXECUTEINFOA ShellRequestFor(const char* path, const char* parameters, const char* directory);
+#endif
+
 // Starts path with parameters in directory (null or empty: the caller's own).
 // Null texts count as empty. Any flag word other than LaunchOpen gives 0, as
 // does a start that neither the program start nor the shell manage.

@@ -63,22 +63,27 @@ LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
         if (!derived.empty()) directory = derived.c_str();
     }
     const Text parameterText(parameters);
-    SHELLEXECUTEINFOA shell{};
-    shell.cbSize = sizeof shell;
-    // No message from the shell when it cannot open the file either: the
-    // caller reports the failure, and a modal box would hold its thread.
-    shell.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
-    shell.lpVerb = nullptr; // the file's default verb
-    shell.lpFile = path;
-    shell.lpParameters = parameterText.c_str();
-    shell.lpDirectory = directory;
-    shell.nShow = SW_SHOWNORMAL;
+    SHELLEXECUTEINFOA shell = ShellRequestFor(path, parameterText.c_str(), directory);
     if (!ShellExecuteExA(&shell)) return nullptr;
     // The shell names no process identifier; callers test for -1.
     return LinkRecord(shell.hProcess, -1);
 }
 
 } // namespace
+
+SHELLEXECUTEINFOA ShellRequestFor(const char* path, const char* parameters, const char* directory) {
+    SHELLEXECUTEINFOA shell{};
+    shell.cbSize = sizeof shell;
+    // No message from the shell when it cannot open the file either: the
+    // caller reports the failure, and a modal box would hold its thread.
+    shell.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    shell.lpVerb = ""; // the file's default verb
+    shell.lpFile = path;
+    shell.lpParameters = parameters ? parameters : "";
+    shell.lpDirectory = directory;
+    shell.nShow = SW_SHOWNORMAL;
+    return shell;
+}
 
 LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char* directory,
                             uint32_t flags) {

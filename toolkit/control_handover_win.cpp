@@ -73,6 +73,16 @@ void DropHandedOverTexts(HWND window) {
                   [window](const HandedText& handed) { return handed.window == window; });
 }
 
+void CancelHandOver(HWND control, int32_t number) {
+    HWND window = GetAncestor(control, GA_ROOT);
+    std::lock_guard<std::mutex> guard(handOverLock);
+    // The wake-up already posted finds nothing for the control then, which
+    // is harmless.
+    std::erase_if(handedOver, [window, number](const HandedText& handed) {
+        return handed.window == window && handed.number == number;
+    });
+}
+
 void DropThreadHandedOverTexts() {
     std::lock_guard<std::mutex> guard(handOverLock);
     std::erase_if(handedOver, [](const HandedText& handed) {

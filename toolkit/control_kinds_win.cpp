@@ -357,8 +357,8 @@ HWND NewSpin(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height
     SetSpinRange(arrows, range.minimum, range.maximum);
     SetSpinPosition(arrows, range.start);
     // The text part was made over the whole area; both parts take their
-    // share now, which also gives the arrows the width the platform's up-down
-    // control ignores while it is being made.
+    // share now. Some up-downs keep a width of their own from creation and
+    // take the one asked for only when moved or sized afterwards.
     PlaceControl(*record);
     return text;
 }

@@ -89,5 +89,9 @@ bool RegisterFrameClass();
 // by the window's own thread (ApplyHandedOverTexts).
 void HandOver(HWND control, int32_t number, const char* text);
 
+// Forgets a text handed over for the control that is not applied yet: a text
+// set on the window's own thread is newer.
+void CancelHandOver(HWND control, int32_t number);
+
 // Forgets the texts handed over to the calling thread's windows.
 void DropThreadHandedOverTexts();

@@ -99,6 +99,9 @@ HWND CreateControl(int32_t number, const char* className, const char* text, DWOR
     HWND container = ContainerWindow();
     if (number < 0 || !container) return nullptr;
     DisposeControl(number);
+    // A control of another thread's window cannot be destroyed from here; its
+    // record still holds its native control and brush share, so it stays.
+    if (LiveControl(number)) return nullptr;
     const ControlRect placed = ScaleRect(area, WindowDpi(container));
     HWND handle = CreateWindowExA(extendedStyle, className, text ? text : "",
                                   WS_CHILD | WS_VISIBLE | style, placed.x, placed.y, placed.width,
@@ -184,6 +187,16 @@ bool HandleControlMessage(HWND window, UINT message, WPARAM first, LPARAM second
     return true;
 }
 
+void DestroySpinArrowsOf(HWND window) {
+    Controls().ForEach([window](int32_t, ControlRecord& record) {
+        HWND handle = record.handle.load();
+        if (!handle || !record.second || GetAncestor(handle, GA_ROOT) != window) return;
+        HWND arrows = record.second;
+        record.second = nullptr;
+        if (IsWindow(arrows)) DestroyWindow(arrows);
+    });
+}
+
 void InitControlSystem() {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_UPDOWN_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&classes);
@@ -206,6 +219,7 @@ void SetControlText(int32_t number, const char* text) {
         HandOver(handle, number, text);
         return;
     }
+    CancelHandOver(handle, number);
     SetTextHere(*record, text);
 }
 

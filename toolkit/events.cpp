@@ -1,11 +1,18 @@
 #include "toolkit/events.h"
 
+#include <new>
+
 void EventQueue::Append(int32_t code, int32_t window) {
     // A burst of identical window messages (two moves before the program
     // waits) carries no more news than one.
     QueuedEvent event{code, window};
     if (!pairs.empty() && pairs.back() == event) return;
-    pairs.push_back(event);
+    // Raised inside window procedures, which nothing may leave by an
+    // exception: without room the event is dropped.
+    try {
+        pairs.push_back(event);
+    } catch (const std::bad_alloc&) {
+    }
 }
 
 bool EventQueue::TakeFirst(QueuedEvent* event) {

@@ -43,7 +43,8 @@ struct QueuedEvent {
     bool operator==(const QueuedEvent&) const = default;
 };
 
-// First in, first out; a pair equal to the last one queued is not queued again.
+// First in, first out; a pair equal to the last one queued is not queued again,
+// and one that finds no memory is dropped.
 class EventQueue {
   public:
     void Append(int32_t code, int32_t window);

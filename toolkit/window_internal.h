@@ -49,6 +49,12 @@ bool HandleControlMessage(HWND window, UINT message, WPARAM first, LPARAM second
 // Places every control of window again for the window's DPI, from the
 // positions and sizes it was given, and gives it font.
 void RescaleControlsOf(HWND window, HFONT font);
+// A window that goes takes its controls with it in creation order, which
+// would put a spin's text part before its arrows. The window's own last
+// message but one, before any of its children's, destroys the arrows first,
+// as DisposeControl does: they hook into the text part, and destroyed from the
+// text part's last message they would be told to go a second time.
+void DestroySpinArrowsOf(HWND window);
 // Applies the texts handed over to window; true when there were any.
 bool ApplyHandedOverTexts(HWND window);
 // Forgets the texts handed over to a window that goes.

@@ -76,7 +76,22 @@ bool IsFocusStop(HWND child) {
            (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP);
 }
 
-void MoveFocus(HWND window, bool backwards) {
+bool IsMultiDocumentClient(HWND candidate) {
+    char className[16] = {};
+    GetClassNameA(candidate, className, sizeof className);
+    return _stricmp(className, "MDIClient") == 0;
+}
+
+// Where Tab moves: among the window's children, unless a multi-document client
+// lies between the focus and the window; then among that client's children.
+HWND FocusRange(HWND window) {
+    for (HWND at = GetFocus(); at && at != window; at = GetParent(at))
+        if (IsMultiDocumentClient(at)) return at;
+    return window;
+}
+
+void MoveFocus(HWND topWindow, bool backwards) {
+    HWND window = FocusRange(topWindow);
     // Children are kept in creation order; the first created comes first.
     std::vector<HWND> children;
     std::vector<bool> stops;
@@ -205,7 +220,7 @@ void OnDropFiles(HWND window, int32_t number, HDROP drop) {
     DragFinish(drop);
 }
 
-LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM first, LPARAM second) {
+LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM first, LPARAM second) {
     if (message == WM_NCCREATE) {
         auto* create = reinterpret_cast<CREATESTRUCTA*>(second);
         const int32_t number = *static_cast<const int32_t*>(create->lpCreateParams);
@@ -256,6 +271,9 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM first, LPARAM
         // makes sure the program's loop runs after every handed-over text.
         if (ApplyHandedOverTexts(window)) ThreadEvents().RaiseWindow(EventRepaint, number);
         return 0;
+    case WM_DESTROY:
+        DestroySpinArrowsOf(window);
+        break;
     case WM_NCDESTROY:
         OnNcDestroy(window, number);
         break;
@@ -263,6 +281,17 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM first, LPARAM
         break;
     }
     return DefWindowProcA(window, message, first, second);
+}
+
+LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM first, LPARAM second) {
+    // No exception may cross the window system's frames. What can throw here
+    // is a failed allocation (the focus order, the texts handed over); the
+    // message is then left undone.
+    try {
+        return HandleWindowMessage(window, message, first, second);
+    } catch (...) {
+        return 0;
+    }
 }
 
 BOOL CALLBACK TakeFirstIcon(HMODULE module, LPCSTR, LPSTR name, LONG_PTR found) {

@@ -910,8 +910,8 @@ int CommandLineAndSpin() {
     return failures ? 1 : 0;
 }
 
-// A file that cannot be started: error 6, only ButtonQuit, and the quit leads
-// back to the program chosen.
+// A file that cannot be started: error 6, and the program stays chosen with
+// its command line, ready for another start (nothing runs, so no Quit).
 int StartFailure() {
     const std::string folder = RunFolder("start_failure");
     WriteWholeFile(folder + "\\Brenk.ini", EnglishIni(0));
@@ -919,20 +919,25 @@ int StartFailure() {
     WriteWholeFile(broken, "this is no program\r\n");
     Brenk brenk;
     if (!brenk.Start(folder) || !brenk.WaitReady() || !brenk.UseRequester(broken.c_str()) ||
-        !brenk.WaitStatus(StatusOpened) || !brenk.Click(ButtonStart))
+        !brenk.WaitStatus(StatusOpened))
         return 1;
-    HWND box = nullptr;
-    PollUntil([&] { return (box = brenk.FindWindowOf(ErrorBoxTitle)) != nullptr; }, StepLimitMs);
-    if (!Check(box != nullptr, "an error box appears")) return 1;
-    CheckText("error box text", MessageBoxText(box), "Unable to start Program !");
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-    Check(PollUntil([&] { return !IsWindow(box); }, StepLimitMs), "the error box closes");
-    CheckText("status unchanged", brenk.Status(), StatusOpened);
-    brenk.CheckEnabled("only ButtonQuit after a failed start", "000001");
-    brenk.Click(ButtonQuit);
-    brenk.WaitStatus(StatusTerminated);
-    brenk.CheckEnabled("the program chosen again", "011110");
+    SetWindowTextTo(brenk.Control(FieldCommandLine), "-v 2");
+    for (int attempt = 1; attempt <= 2; ++attempt) {
+        const std::string round = " (start " + std::to_string(attempt) + ")";
+        if (!brenk.Click(ButtonStart)) return 1;
+        HWND box = nullptr;
+        PollUntil([&] { return (box = brenk.FindWindowOf(ErrorBoxTitle)) != nullptr; },
+                  StepLimitMs);
+        if (!Check(box != nullptr, "an error box appears" + round)) return 1;
+        CheckText("error box text", MessageBoxText(box), "Unable to start Program !");
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
+        Check(PollUntil([&] { return !IsWindow(box); }, StepLimitMs), "the error box closes");
+        CheckText("status" + round, brenk.Status(), StatusOpened);
+        brenk.CheckEnabled("the program still chosen" + round, "011110");
+        CheckText("command line kept" + round, brenk.Text(FieldCommandLine), "-v 2");
+        CheckText("spin kept" + round, brenk.Text(SpinInterval), "1000");
+    }
     brenk.Close();
     return failures ? 1 : 0;
 }

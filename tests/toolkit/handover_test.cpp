@@ -102,6 +102,17 @@ DWORD WINAPI SetLabelOnce(void* parameter) {
     return 0;
 }
 
+TEST_F(HandOver, ATextSetHereLaterWinsOverAnOlderHandOver) {
+    HANDLE worker = CreateThread(nullptr, 0, SetLabelOnce, const_cast<char*>("older"), 0, nullptr);
+    ASSERT_NE(worker, nullptr);
+    // A bare wait serves nothing: the worker's text is left waiting.
+    ASSERT_EQ(WaitForSingleObject(worker, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(worker);
+    SetControlText(LabelValues, "newer");
+    CollectEvents();
+    EXPECT_EQ(GetControlText(LabelValues), "newer");
+}
+
 TEST_F(HandOver, ThousandWorkersWaitedForNeverDeadlock) {
     std::string texts[2];
     for (int i = 0; i < 1000; ++i) {
@@ -179,6 +190,51 @@ TEST_F(HandOver, EachThreadSeesOnlyItsOwnWindowsEvents) {
     EXPECT_EQ(LivePerThreadStates(), statesBefore); // released when the thread ended
     EXPECT_TRUE(OnlyCode(CollectEvents(), EventCloseWindow).empty());
     EXPECT_EQ(WindowNativeHandle(1), nullptr);
+}
+
+constexpr int32_t LabelTheirs = 30;
+
+struct TheirLabel {
+    HANDLE made, done;
+    HWND label = nullptr;
+};
+
+DWORD WINAPI KeepLabelInOwnWindow(void* parameter) {
+    auto* theirs = static_cast<TheirLabel*>(parameter);
+    if (NewWindow(1, 0, 0, 100, 50, "theirs", 0xCA0000 | WindowHidden)) {
+        theirs->label = NewLabel(LabelTheirs, 5, 5, 60, 20, "theirs", 0);
+        SetControlColour(LabelTheirs, ColourBackground, 0xEFEFEF);
+    }
+    SetEvent(theirs->made);
+    while (WaitForSingleObject(theirs->done, 0) == WAIT_TIMEOUT)
+        WaitEvent(20);
+    DisposeWindow(1);
+    return 0;
+}
+
+// A control of another thread's window cannot be destroyed here, so it cannot
+// be replaced either: its record keeps its native control and brush share.
+TEST_F(HandOver, AControlOfAnotherThreadStaysWhenItsNumberIsReused) {
+    TheirLabel theirs{CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                      CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    HANDLE other = CreateThread(nullptr, 0, KeepLabelInOwnWindow, &theirs, 0, nullptr);
+    ASSERT_NE(other, nullptr);
+    ASSERT_EQ(WaitForSingleObject(theirs.made, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+    ASSERT_NE(theirs.label, nullptr);
+    const int32_t users = SharedBrushUsers();
+
+    EXPECT_EQ(NewLabel(LabelTheirs, 10, 60, 100, 20, "mine", 0), nullptr);
+    EXPECT_EQ(ControlNativeHandle(LabelTheirs), theirs.label);
+    EXPECT_EQ(ControlColour(LabelTheirs, ColourBackground), 0xEFEFEF);
+
+    SetEvent(theirs.done);
+    ASSERT_EQ(WaitForThreadPumping(other, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(other);
+    CloseHandle(theirs.made);
+    CloseHandle(theirs.done);
+    // Released with its window, brush share and all.
+    EXPECT_EQ(ControlNativeHandle(LabelTheirs), nullptr);
+    EXPECT_EQ(SharedBrushUsers(), users - 1);
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 
 #include <psapi.h>
 
+#include <string>
+
 namespace {
 
 struct Counts {
@@ -71,6 +73,41 @@ void OneCycle(int i) {
     DisposeWindow(3);
     while (WaitEvent(0) != EventNone) {
     }
+}
+
+// The last two messages of a spin's parts, in order: 'a' and 'A' the arrows'
+// WM_DESTROY and WM_NCDESTROY, 't' and 'T' the text part's. Seen through a
+// hook, since the arrows reset the text part's procedure.
+HWND watchedText, watchedArrows;
+std::string destroyed;
+
+LRESULT CALLBACK LogDestroy(int code, WPARAM sent, LPARAM message) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(message);
+    if (code == HC_ACTION && (call->message == WM_DESTROY || call->message == WM_NCDESTROY)) {
+        const bool last = call->message == WM_NCDESTROY;
+        if (call->hwnd == watchedText) destroyed += last ? 'T' : 't';
+        if (call->hwnd == watchedArrows) destroyed += last ? 'A' : 'a';
+    }
+    return CallNextHookEx(nullptr, code, sent, message);
+}
+
+TEST(Leaks, ASpinGoesOnceArrowsFirstDisposedOrWithItsWindow) {
+    InitWindowSystem();
+    InitControlSystem();
+    HHOOK hook = SetWindowsHookExA(WH_CALLWNDPROC, LogDestroy, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    for (const bool withWindow : {false, true}) {
+        ASSERT_NE(NewWindow(3, 0, 0, 334, 285, "spin", 0xCA0000 | WindowHidden), nullptr);
+        ASSERT_NE(NewSpin(7, 120, 10, 60, 20, 1, 10, SpinReadOnly), nullptr);
+        watchedText = ControlNativeHandle(7);
+        watchedArrows = ControlArrowHandle(7);
+        destroyed.clear();
+        if (!withWindow) DisposeControl(7);
+        DisposeWindow(3);
+        EXPECT_EQ(destroyed, "aAtT") << (withWindow ? "with its window" : "disposed of");
+    }
+    UnhookWindowsHookEx(hook);
+    EXPECT_EQ(LiveControlRecords(), 0);
 }
 
 TEST(Leaks, ThousandWindowsWithEveryControlKind) {

@@ -2,6 +2,9 @@
 // placement, focus order, spin split, colour decisions and shared brushes.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
 #include <set>
 #include <thread>
 #include <vector>
@@ -13,6 +16,31 @@
 #include "toolkit/number_table.h"
 #include "toolkit/window.h"
 #include "toolkit/window_layout.h"
+
+namespace {
+
+// While set, every allocation of the process fails.
+std::atomic<bool> refuseMemory{false};
+
+} // namespace
+
+// The replacements below pair malloc and free themselves; GCC, seeing both
+// inlined at every new and delete, takes them for a mismatch.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+#endif
+
+void* operator new(std::size_t size) {
+    void* block = refuseMemory ? nullptr : std::malloc(size ? size : 1);
+    if (!block) throw std::bad_alloc();
+    return block;
+}
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
 
 namespace {
 
@@ -38,6 +66,28 @@ TEST(EventQueue, DropsOnlyARepeatOfTheLastPair) {
     // Once taken, the same pair may be queued again.
     queue.Append(EventMoved, 1);
     EXPECT_EQ(queue.Size(), 1);
+}
+
+// Events are queued inside window procedures, which no exception may leave.
+TEST(EventQueue, AnEventFindingNoMemoryIsDropped) {
+    EventQueue queue;
+    constexpr int32_t limit = 100000;
+    int32_t window = 0;
+    bool threw = false;
+    refuseMemory = true;
+    try {
+        // Distinct pairs until one needs room the queue cannot get.
+        for (; window < limit && queue.Size() == window; ++window)
+            queue.Append(EventMoved, window);
+    } catch (const std::bad_alloc&) {
+        threw = true;
+    }
+    refuseMemory = false;
+    EXPECT_FALSE(threw);
+    ASSERT_LT(window, limit);
+    EXPECT_EQ(queue.Size(), window - 1); // all but the last
+    queue.Append(EventMoved, -1);        // with memory again, events are queued
+    EXPECT_EQ(queue.Size(), window);
 }
 
 TEST(EventState, WaitStepsReportQueuedThenPendingWithTypes) {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/toolkit/toolkit_drive.h"
+#include "toolkit/control_layout.h"
 
 namespace {
 
@@ -334,6 +335,54 @@ TEST_F(WindowEvents, BackgroundColoursShareOneBrushAndFollowTheEnabledState) {
     DisposeControl(SpinSeconds);
     EXPECT_EQ(SharedBrushCount(), 0);
     EXPECT_EQ(SharedBrushUsers(), 0);
+}
+
+ControlRect PlaceInWindow(HWND control) {
+    RECT area{};
+    GetWindowRect(control, &area);
+    MapWindowPoints(nullptr, GetParent(control), reinterpret_cast<POINT*>(&area), 2);
+    return {area.left, area.top, area.right - area.left, area.bottom - area.top};
+}
+
+TEST_F(WindowEvents, SpinPartsTakeExactlyTheirRectangles) {
+    // The arrows take half the height at the right end, created or resized.
+    HWND text = ControlNativeHandle(SpinSeconds);
+    HWND arrows = ControlArrowHandle(SpinSeconds);
+    EXPECT_EQ(PlaceInWindow(text), (ControlRect{10, 70, 50, 20}));
+    EXPECT_EQ(PlaceInWindow(arrows), (ControlRect{60, 70, 10, 20}));
+    ResizeControl(SpinSeconds, 20, 80, 90, 30);
+    EXPECT_EQ(PlaceInWindow(text), (ControlRect{20, 80, 75, 30}));
+    EXPECT_EQ(PlaceInWindow(arrows), (ControlRect{95, 80, 15, 30}));
+    EXPECT_EQ(ControlWidth(SpinSeconds), 90);
+}
+
+TEST_F(WindowEvents, TabStaysInsideAMultiDocumentClientOnTheWayUp) {
+    CLIENTCREATESTRUCT client{nullptr, 50000};
+    HWND documents = CreateWindowExA(0, "MDICLIENT", nullptr, WS_CHILD | WS_VISIBLE, 170, 10, 150,
+                                     100, window, nullptr, GetModuleHandleA(nullptr), &client);
+    ASSERT_NE(documents, nullptr);
+    HWND inside[2];
+    for (int i = 0; i < 2; ++i) {
+        inside[i] =
+            CreateWindowExA(0, "BUTTON", "in", WS_CHILD | WS_VISIBLE | WS_TABSTOP, 5, 5 + 30 * i,
+                            60, 24, documents, nullptr, GetModuleHandleA(nullptr), nullptr);
+        ASSERT_NE(inside[i], nullptr);
+    }
+    // Both ways and wrapping, never out to the window's own focus stops.
+    const struct {
+        int from;
+        bool shift;
+        int to;
+    } rows[] = {{0, false, 1}, {1, false, 0}, {0, true, 1}};
+    for (const auto& row : rows) {
+        SetFocus(inside[row.from]);
+        CollectEvents();
+        PressKey(VK_TAB, row.shift);
+        HWND target = inside[row.to];
+        EXPECT_TRUE(PumpUntil([target] { return GetFocus() == target; }, 2000))
+            << row.from << (row.shift ? " back" : " forward");
+    }
+    DestroyWindow(documents);
 }
 
 TEST_F(WindowEvents, InnerSizeIsTheClientArea) {
