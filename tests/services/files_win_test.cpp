@@ -54,15 +54,13 @@ TEST(QueryFileLength, FilesDirectoriesAndDrives) {
     }
     EXPECT_EQ(QueryFileLength(nullptr), -1);
 
-    // A colon second in three characters names a drive too, never the file
-    // of that name in the drive's current folder.
+    // "C:a" names a drive (none), not the file a in the current folder.
     ASSERT_TRUE(WriteWholeFile(folder / "a", "123"));
     char previous[MAX_PATH + 1] = {};
     GetCurrentDirectoryA(sizeof previous, previous);
-    ASSERT_TRUE(SetCurrentDirectoryA(directory.c_str()));
-    const int64_t driveLetterAndName = QueryFileLength("C:a");
+    SetCurrentDirectoryA(directory.c_str());
+    EXPECT_EQ(QueryFileLength("C:a"), -1);
     SetCurrentDirectoryA(previous);
-    EXPECT_EQ(driveLetterAndName, -1); // no drive root of that name
 }
 
 // Lengths beyond 32 bits come whole; a sparse file takes no room on disk.
