@@ -24,6 +24,9 @@ HFONT ContainerFont();
 // activated. False when it cannot.
 bool FocusChild(HWND control);
 
+// The keyboard table (Tab, Shift+Tab) of a toolkit window; null for any other.
+HACCEL KeyboardTableOf(HWND window);
+
 // Posts a control event that becomes pending when the window dispatches it.
 void PostControlEvent(HWND control, int32_t number, int32_t type);
 
