@@ -145,6 +145,18 @@ int CommandLine() {
                   blanks + "\n" + program + "\na b\nc\n");
         brenk.Close();
     }
+    {
+        // Longer than the field may hold: its last 128 characters, as typed.
+        const std::string given = "a " + std::string(140, 'x');
+        Brenk brenk;
+        if (!brenk.Start(folder, "\"" + TestProgramPath("sleep_forever.exe") + "\" " + given))
+            return 1;
+        brenk.WaitStatus("Program is running...");
+        CheckText("the last 128 characters", brenk.Text(FieldCommandLine), given.substr(14));
+        brenk.Click(ButtonQuit);
+        brenk.WaitStatus("Program terminated");
+        brenk.Close();
+    }
     Brenk brenk;
     if (!brenk.Start(folder, "missing.exe 1 2")) return 1;
     brenk.WaitStatus("Program not opened !");
