@@ -41,6 +41,7 @@ void RunEventLoop() {
                 static_cast<int8_t>(static_cast<uint8_t>(ControlTag(LastEventControl()) & 0xFF));
             DispatchControlEvent(action);
         }
+        if (Monitor.LastEvent == EventFilesDropped) OpenDroppedProgram();
         // Every message counts: the worker hands the values column over
         // once more when the observed program ends, which wakes the wait, so
         // a program that ends by itself is noticed at once without input.
@@ -97,12 +98,13 @@ void InitialiseMonitor() {
     ComposeMonitorTexts(Monitor);
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     Monitor.Instance = instance;
     InitialiseServices();
     InitialiseMonitor();
     BuildMainWindow();
     ShowSystemInfo();
+    OpenProgramFromCommandLine(commandLine);
     RunEventLoop();
     // A program still held is quit, whether or not it was being monitored.
     if (Monitor.ObservedProgram.Program) QuitObservedProgram();

@@ -64,5 +64,17 @@ void OpenObservedProgram();
 void StartObservedProgram();
 void QuitObservedProgram();
 
+// Opens the file at path as if it were chosen in the file requester: the
+// same checks, states and errors. True when it is now the chosen program.
+bool OpenProgramFile(const char* path);
+
+// Programs handed to the tool from outside. The command line after the
+// tool's own name: PROGRAM is opened and, with the arguments in the
+// command-line field, started at once; nothing happens without one.
+void OpenProgramFromCommandLine(const char* commandLine);
+// A file dropped on the window is opened, not started; ignored while a
+// program is held.
+void OpenDroppedProgram();
+
 // The sampling worker's procedure; its parameter is the interval in ms.
 uint32_t SamplingWorker(int32_t interval);

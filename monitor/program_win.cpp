@@ -52,7 +52,10 @@ void ShowState(int8_t state) {
     SetStatusText(MainStatusBar, 0, Monitor.StateTexts[state].c_str(), 0);
 }
 
-void OpenObservedProgram() {
+namespace {
+
+// Forgets the program chosen before, whatever comes of the new choice.
+void ForgetChosenProgram() {
     auto& program = Monitor.ObservedProgram;
     FreeText(program.FilePath);
     FreeText(program.FileName);
@@ -62,9 +65,13 @@ void OpenObservedProgram() {
     EnableControls({FieldCommandLine, SpinInterval, ButtonStart}, false);
     SetControlText(ColumnValues, "");
     ResetInterval();
+}
 
-    program.FilePath = ChooseFileToOpen(Monitor.CaptionTexts[CaptionChooseProgram].c_str(),
-                                        program.Directory.c_str(), ProgramPatterns, 0);
+// The checks and states of a file chosen in the requester (empty: cancelled).
+bool TakeChosenProgram(const Text& path) {
+    auto& program = Monitor.ObservedProgram;
+    program.FilePath = path;
+    bool opened = false;
     if (!TextEquals(program.FilePath, "") && QueryFileLength(program.FilePath.c_str()) > 0) {
         const Text name = FileNameOf(program.FilePath.c_str());
         if (IsValidFileName(name.c_str())) {
@@ -73,18 +80,39 @@ void OpenObservedProgram() {
             SetControlText(FieldProgramName, program.FileName.c_str());
             EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, true);
             ShowState(StateOpened);
+            opened = true;
         } else {
             ReportError(ErrorForbiddenName);
         }
     } else {
         ShowState(StateNotOpened);
     }
+    // The keys go where the next step is: starting it, or choosing again.
+    FocusControl(opened ? ButtonStart : ButtonOpen);
+    return opened;
+}
+
+} // namespace
+
+void OpenObservedProgram() {
+    ForgetChosenProgram();
+    TakeChosenProgram(ChooseFileToOpen(Monitor.CaptionTexts[CaptionChooseProgram].c_str(),
+                                       Monitor.ObservedProgram.Directory.c_str(),
+                                       ProgramPatterns, 0));
+}
+
+bool OpenProgramFile(const char* path) {
+    ForgetChosenProgram();
+    return TakeChosenProgram(Text(TextView(path)));
 }
 
 void StartObservedProgram() {
     auto& program = Monitor.ObservedProgram;
     EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, false);
     EnableControls({ButtonQuit}, true);
+    // The keys belong to Quit from now on, while the error box of a failed
+    // launch is up too.
+    FocusControl(ButtonQuit);
     // The first sample measures from the launch: the new process has used no
     // processor time yet at this tick.
     BeginObservation(Monitor, GetTickCount());
@@ -101,6 +129,7 @@ void StartObservedProgram() {
         EnableControls({ButtonQuit}, false);
         EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, true);
         ShowState(StateOpened);
+        if (!FocusControl(ButtonStart)) FocusControl(ButtonOpen);
         return;
     }
     ShowState(StateStarted);
@@ -140,4 +169,5 @@ void QuitObservedProgram() {
     program.Program = nullptr;
     ShowState(StateTerminated);
     EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, true);
+    if (!FocusControl(ButtonStart)) FocusControl(ButtonOpen);
 }

@@ -81,6 +81,7 @@ void BuildMainWindow() {
     for (int32_t control = FieldProgramName; control <= ButtonQuit; ++control)
         DisableControl(control, 1);
     DisableControl(ButtonOpen, 0);
+    AcceptFileDrops(MainWindow, 1);
 }
 
 void DispatchControlEvent(int8_t action) {

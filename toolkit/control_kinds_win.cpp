@@ -4,6 +4,8 @@
 
 #include <commctrl.h>
 
+#include "toolkit/dpi_scale.h"
+#include "toolkit/dpi_win.h"
 #include "toolkit/window_internal.h"
 
 namespace {
@@ -329,13 +331,16 @@ HWND NewTextField(int32_t number, int32_t x, int32_t y, int32_t width, int32_t h
 
 HWND NewSpin(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height, int32_t minimum,
              int32_t maximum, int32_t flags) {
-    SpinParts parts = SplitSpin(x, y, width, height);
     DWORD style = WS_TABSTOP | ES_AUTOHSCROLL | ES_RIGHT;
     if (flags & SpinReadOnly) style |= ES_READONLY;
     // Setting up the parts makes the text part report changes that nobody typed.
     KeepPendingEvent keep;
-    HWND text = CreateControl(number, "EDIT", "", style, WS_EX_CLIENTEDGE, parts.text, &SpinKind);
+    HWND text =
+        CreateControl(number, "EDIT", "", style, WS_EX_CLIENTEDGE, {x, y, width, height}, &SpinKind);
     if (!text) return nullptr;
+    ControlRecord* record = LiveControl(number);
+    const ControlRect placed = ScaleRect(record->area, WindowDpi(GetParent(text)));
+    const SpinParts parts = SplitSpin(placed.x, placed.y, placed.width, placed.height);
     DWORD arrowStyle = WS_CHILD | WS_VISIBLE | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
     if (flags & SpinShowsPosition) arrowStyle |= UDS_SETBUDDYINT;
     HWND arrows = CreateWindowExA(0, UPDOWN_CLASSA, "", arrowStyle, parts.arrows.x, parts.arrows.y,
@@ -346,16 +351,15 @@ HWND NewSpin(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height
         DestroyWindow(text);
         return nullptr;
     }
-    ControlRecord* record = LiveControl(number);
     record->second = arrows;
     SetSpinBuddy(arrows, text);
-    // Some up-downs keep a width of their own from creation and take the one
-    // asked for only when moved or sized afterwards.
-    SetWindowPos(arrows, nullptr, parts.arrows.x, parts.arrows.y, parts.arrows.width,
-                 parts.arrows.height, SWP_NOZORDER | SWP_NOACTIVATE);
     SpinRange range = SpinRangeOf(minimum, maximum);
     SetSpinRange(arrows, range.minimum, range.maximum);
     SetSpinPosition(arrows, range.start);
+    // The text part was made over the whole area; both parts take their
+    // share now. Some up-downs keep a width of their own from creation and
+    // take the one asked for only when moved or sized afterwards.
+    PlaceControl(*record);
     return text;
 }
 

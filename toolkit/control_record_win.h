@@ -23,6 +23,9 @@ struct ControlRecord {
     int32_t backColour = DefaultColour;
     HBRUSH brush = nullptr;
     HWND second = nullptr; // a spin's arrow part
+    // Where the caller put the control, in 96-DPI units; the native parts lie
+    // at this rectangle scaled to the window's DPI.
+    ControlRect area{};
 
     void Reset() {
         handle = nullptr;
@@ -32,6 +35,7 @@ struct ControlRecord {
         backColour = DefaultColour;
         brush = nullptr;
         second = nullptr;
+        area = {};
     }
 };
 
@@ -47,6 +51,7 @@ struct KindDescriptor {
     void (*SetState)(ControlRecord& control, int32_t value);
     Text (*GetText)(ControlRecord& control);
     void (*SetText)(ControlRecord& control, const char* text);
+    // Places the native parts at a rectangle in the window's own pixels.
     void (*Resize)(ControlRecord& control, int32_t x, int32_t y, int32_t width, int32_t height);
     int32_t (*Width)(ControlRecord& control);
     void (*Hide)(ControlRecord& control, bool hide);
@@ -63,9 +68,13 @@ BrushPool& Brushes();
 ControlRecord* LiveControl(int32_t number);
 
 // Creates the native control in the thread's container and registers it under
-// number; the main part's handle, or null (the number then stays free).
+// number, at area (in 96-DPI units) scaled to the container's DPI; the main
+// part's handle, or null (the number then stays free).
 HWND CreateControl(int32_t number, const char* className, const char* text, DWORD style,
                    DWORD extendedStyle, ControlRect area, const KindDescriptor* kind);
+
+// Places the native parts at the control's area, scaled to its window's DPI.
+void PlaceControl(ControlRecord& control);
 
 // Sets the text on the thread that owns the control.
 void SetTextHere(ControlRecord& control, const char* text);

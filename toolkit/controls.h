@@ -88,6 +88,11 @@ int32_t ControlTag(int32_t number);
 // flag not 0 disables, 0 enables.
 void DisableControl(int32_t number, int32_t flag);
 
+// Gives the control the keyboard focus, so that keys reach it at once; in a
+// window that is not active, when the window is next activated. False when the
+// control cannot take it (disabled, hidden, or no such control).
+bool FocusControl(int32_t number);
+
 // which: ColourText or ColourBackground; colour 0x00BBGGRR or DefaultColour.
 void SetControlColour(int32_t number, int32_t which, int32_t colour);
 

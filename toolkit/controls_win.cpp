@@ -6,6 +6,8 @@
 #include <commctrl.h>
 
 #include "toolkit/control_record_win.h"
+#include "toolkit/dpi_scale.h"
+#include "toolkit/dpi_win.h"
 #include "toolkit/number_table.h"
 #include "toolkit/window_internal.h"
 
@@ -100,10 +102,12 @@ HWND CreateControl(int32_t number, const char* className, const char* text, DWOR
     // A control of another thread's window cannot be destroyed from here; its
     // record still holds its native control and brush share, so it stays.
     if (LiveControl(number)) return nullptr;
-    HWND handle = CreateWindowExA(
-        extendedStyle, className, text ? text : "", WS_CHILD | WS_VISIBLE | style, area.x, area.y,
-        area.width, area.height, container, reinterpret_cast<HMENU>(static_cast<intptr_t>(number)),
-        GetModuleHandleA(nullptr), nullptr);
+    const ControlRect placed = ScaleRect(area, WindowDpi(container));
+    HWND handle = CreateWindowExA(extendedStyle, className, text ? text : "",
+                                  WS_CHILD | WS_VISIBLE | style, placed.x, placed.y, placed.width,
+                                  placed.height, container,
+                                  reinterpret_cast<HMENU>(static_cast<intptr_t>(number)),
+                                  GetModuleHandleA(nullptr), nullptr);
     if (!handle) return nullptr;
     ControlRecord* record = Controls().Take(number);
     if (!record) {
@@ -112,12 +116,31 @@ HWND CreateControl(int32_t number, const char* className, const char* text, DWOR
     }
     record->Reset();
     record->kind = kind;
+    record->area = area;
     SetPropA(handle, PreviousProcedure,
              reinterpret_cast<HANDLE>(GetWindowLongPtrA(handle, GWLP_WNDPROC)));
     SetWindowLongPtrA(handle, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProcedure));
     record->handle = handle;
     SetFont(handle, ContainerFont());
     return handle;
+}
+
+void PlaceControl(ControlRecord& control) {
+    HWND handle = control.handle.load();
+    const ControlRect placed = ScaleRect(control.area, WindowDpi(GetParent(handle)));
+    if (control.kind->Resize)
+        control.kind->Resize(control, placed.x, placed.y, placed.width, placed.height);
+    else
+        MoveWindow(handle, placed.x, placed.y, placed.width, placed.height, TRUE);
+}
+
+void RescaleControlsOf(HWND window, HFONT font) {
+    Controls().ForEach([window, font](int32_t, ControlRecord& record) {
+        HWND handle = record.handle.load();
+        if (!handle || GetParent(handle) != window) return;
+        SetFont(handle, font);
+        PlaceControl(record);
+    });
 }
 
 void SetTextHere(ControlRecord& control, const char* text) {
@@ -254,17 +277,16 @@ int32_t ControlColour(int32_t number, int32_t which) {
 void ResizeControl(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height) {
     ControlRecord* record = LiveControl(number);
     if (!record) return;
-    if (record->kind->Resize)
-        record->kind->Resize(*record, x, y, width, height);
-    else
-        MoveWindow(record->handle.load(), x, y, width, height, TRUE);
+    record->area = {x, y, width, height};
+    PlaceControl(*record);
 }
 
 int32_t ControlWidth(int32_t number) {
     ControlRecord* record = LiveControl(number);
     if (!record) return 0;
-    if (record->kind->Width) return record->kind->Width(*record);
-    return WindowWidth(record->handle.load());
+    HWND handle = record->handle.load();
+    const int32_t width = record->kind->Width ? record->kind->Width(*record) : WindowWidth(handle);
+    return ScaleFromDpi(width, WindowDpi(GetParent(handle)));
 }
 
 void HideControl(int32_t number, int32_t flag) {

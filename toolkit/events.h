@@ -13,6 +13,7 @@ constexpr int32_t EventMoved = 3;         // window moved
 constexpr int32_t EventSized = 5;         // inner size changed (not on minimising)
 constexpr int32_t EventRepaint = 15;      // background repainted
 constexpr int32_t EventCloseWindow = 16;  // the user asked to close the window
+constexpr int32_t EventFilesDropped = 563; // files were dropped on the window
 constexpr int32_t EventControl = 13100;   // a control reported activity
 constexpr int32_t EventActivated = 13104; // window became active
 constexpr int32_t EventMinimised = 13107; // window minimised

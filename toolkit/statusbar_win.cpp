@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "services/lock.h"
+#include "toolkit/dpi_scale.h"
+#include "toolkit/dpi_win.h"
 #include "toolkit/window_hooks.h"
 
 namespace {
@@ -38,7 +40,9 @@ struct StatusBarRecord {
     int32_t lastWidth = 0;
     int32_t lastHeight = 0;
     int32_t fieldCount = 0;
-    int32_t widths[MaxStatusFields] = {};
+    int32_t widths[MaxStatusFields] = {}; // at 96 DPI; laid out for the window's
+    HFONT systemFont = nullptr; // the bar's own font, made for the system's DPI
+    HFONT font = nullptr;       // owned: the bar's font for another DPI, or null
 };
 
 constexpr size_t TableBlock = 16;
@@ -62,11 +66,39 @@ StatusBarRecord RecordOf(int32_t number) {
 }
 
 void FreeRecordOf(HWND bar, int32_t number) {
-    std::lock_guard<Lock> lock(TableLock);
-    if (number >= 0 && static_cast<size_t>(number) < Table.size() &&
-        Table[static_cast<size_t>(number)].bar == bar) {
-        Table[static_cast<size_t>(number)] = {};
+    HFONT font = nullptr;
+    {
+        std::lock_guard<Lock> lock(TableLock);
+        if (number >= 0 && static_cast<size_t>(number) < Table.size() &&
+            Table[static_cast<size_t>(number)].bar == bar) {
+            font = Table[static_cast<size_t>(number)].font;
+            Table[static_cast<size_t>(number)] = {};
+        }
     }
+    if (font) DeleteObject(font);
+}
+
+// Gives the bar a font for its window's DPI (its own font at the system's)
+// and has it lay out again on the next size check.
+void FitFontToDpi(int32_t number, HWND window) {
+    HFONT old = nullptr;
+    HFONT font = nullptr;
+    HWND bar = nullptr;
+    bool changes = false;
+    {
+        std::lock_guard<Lock> lock(TableLock);
+        StatusBarRecord& record = Table[static_cast<size_t>(number)];
+        if (!record.bar) return;
+        old = record.font;
+        record.font = MakeFontForDpi(record.systemFont, WindowDpi(window));
+        font = record.font ? record.font : record.systemFont;
+        changes = old || record.font;
+        bar = record.bar;
+        record.lastWidth = 0;
+        record.lastHeight = 0;
+    }
+    if (changes) SendMessageA(bar, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    if (old) DeleteObject(old);
 }
 
 int32_t MarkedBarOf(HWND window) {
@@ -95,8 +127,12 @@ void LayOutFields(int32_t number) {
     if (!record.bar || record.fieldCount == 0) return;
     RECT inner{};
     GetClientRect(record.bar, &inner);
+    int32_t widths[MaxStatusFields];
+    const int32_t dpi = WindowDpi(record.window);
+    for (int32_t i = 0; i < record.fieldCount; ++i)
+        widths[i] = record.widths[i] == FillWidth ? FillWidth : ScaleToDpi(record.widths[i], dpi);
     int32_t edges[MaxStatusFields];
-    StatusFieldEdges(record.widths, record.fieldCount, inner.right - inner.left, edges);
+    StatusFieldEdges(widths, record.fieldCount, inner.right - inner.left, edges);
     SetStatusParts(record.bar, record.fieldCount, edges);
 }
 
@@ -125,7 +161,9 @@ HWND NewStatusBar(int32_t number, HWND window) {
         record = {};
         record.bar = bar;
         record.window = window;
+        record.systemFont = reinterpret_cast<HFONT>(SendMessageA(bar, WM_GETFONT, 0, 0));
     }
+    if (WindowDpi(window) != SystemDpi()) FitFontToDpi(number, window);
     SetPropA(window, BarMark, reinterpret_cast<HANDLE>(static_cast<INT_PTR>(number) + 1));
     CurrentBar = number;
     // A restored-size notification with the current inner size runs the
@@ -202,4 +240,9 @@ void ResizeStatusBarsOf(HWND window) {
         stored.lastWidth = inner.right;
         stored.lastHeight = inner.bottom;
     }
+}
+
+void FollowDpiOfStatusBars(HWND window) {
+    const int32_t number = MarkedBarOf(window);
+    if (RecordOf(number).window == window) FitFontToDpi(number, window);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "services/text.h"
 #include "toolkit/events.h"
 
 // NewWindow flags. Bits not listed among the toolkit's own (centring, no
@@ -64,6 +65,13 @@ int32_t LastEventWindow();
 // handed over by the thread waited for are applied. Events raised meanwhile are
 // kept for the next WaitEvent. WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED.
 DWORD WaitForThreadPumping(HANDLE handle, DWORD timeoutMs);
+
+// flag not 0: files dropped on the window raise EventFilesDropped; 0: the
+// window refuses them again.
+void AcceptFileDrops(int32_t number, int32_t flag);
+// The first file of the last drop on one of this thread's windows (a full
+// path), empty before any.
+Text DroppedFileName();
 
 // Live window records, for leak checks.
 int32_t LiveWindowRecords();

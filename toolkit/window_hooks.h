@@ -8,4 +8,8 @@
 // raises its own size events. Defined by the status-bar unit, which keeps its
 // bars along the bottom edge.
 void ResizeStatusBarsOf(HWND window);
+// Called when the window's DPI has changed, before the window takes its new
+// size: the bars take a font for the new DPI, and their fields are laid out for
+// it on the size change that follows.
+void FollowDpiOfStatusBars(HWND window);
 #endif

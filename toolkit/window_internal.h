@@ -19,6 +19,14 @@ EventState& ThreadEvents();
 HWND ContainerWindow();
 HFONT ContainerFont();
 
+// Gives the control the keyboard focus if it can take it (enabled, visible); in
+// a window that is not active it takes the focus when the window is next
+// activated. False when it cannot.
+bool FocusChild(HWND control);
+
+// The keyboard table (Tab, Shift+Tab) of a toolkit window; null for any other.
+HACCEL KeyboardTableOf(HWND window);
+
 // Posts a control event that becomes pending when the window dispatches it.
 void PostControlEvent(HWND control, int32_t number, int32_t type);
 
@@ -41,6 +49,9 @@ class KeepPendingEvent {
 // Handles notifications and colour requests of the window's controls; true
 // when *result is the answer.
 bool HandleControlMessage(HWND window, UINT message, WPARAM first, LPARAM second, LRESULT* result);
+// Places every control of window again for the window's DPI, from the
+// positions and sizes it was given, and gives it font.
+void RescaleControlsOf(HWND window, HFONT font);
 // A window that goes takes its controls with it in creation order, which
 // would put a spin's text part before its arrows. The window's own last
 // message but one, before any of its children's, destroys the arrows first,

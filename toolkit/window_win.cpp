@@ -1,8 +1,13 @@
 #include "toolkit/window.h"
 
+#include <shellapi.h>
+
 #include <vector>
 
+#include "services/libraries.h"
 #include "services/thread_state.h"
+#include "toolkit/dpi_scale.h"
+#include "toolkit/dpi_win.h"
 #include "toolkit/number_table.h"
 #include "toolkit/window_hooks.h"
 #include "toolkit/window_internal.h"
@@ -19,6 +24,11 @@ struct WindowRecord {
     HWND handle = nullptr;
     HACCEL keys = nullptr;
     bool sized = false; // minimised or maximised
+    // The font of the window's controls when its DPI is not the system's
+    // (owned); null while the system's font is right.
+    HFONT font = nullptr;
+    // The control that has the focus when the window is next activated.
+    HWND focus = nullptr;
     // Present for the toolkit's design; the monitor never sets them.
     HBRUSH background = nullptr;
     WNDPROC hook = nullptr;
@@ -34,6 +44,7 @@ NumberTable<WindowRecord>& Windows() {
 struct ThreadWindows {
     EventState events;
     HWND container = nullptr;
+    Text dropped; // the first file of the last drop on one of the thread's windows
 };
 
 // The calling thread's state, made on its first use, released when it ends.
@@ -142,8 +153,82 @@ void OnNcDestroy(HWND window, int32_t number) {
     WindowRecord* record = Windows().Find(number);
     if (record && record->handle == window) {
         if (record->keys) DestroyAcceleratorTable(record->keys);
+        if (record->font) DeleteObject(record->font);
         *record = WindowRecord{};
     }
+}
+
+HFONT SystemFont() {
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+// The controls' font follows the window's DPI; the old one goes once the
+// controls have the new one.
+void TakeFontForDpi(WindowRecord* record, int32_t dpi) {
+    HFONT old = record->font;
+    record->font = MakeFontForDpi(SystemFont(), dpi);
+    RescaleControlsOf(record->handle, record->font ? record->font : SystemFont());
+    if (old) DeleteObject(old);
+}
+
+void OnDpiChanged(HWND window, int32_t number, WPARAM first, LPARAM second) {
+    WindowRecord* record = Windows().Find(number);
+    if (!record || record->handle != window) return;
+    // The suggested rectangle keeps the window where the user put it, at the
+    // size its inner area has at the new scale; the status bar follows the
+    // size change, the controls follow here.
+    const RECT* suggested = reinterpret_cast<const RECT*>(second);
+    FollowDpiOfStatusBars(window);
+    SetWindowPos(window, nullptr, suggested->left, suggested->top,
+                 suggested->right - suggested->left, suggested->bottom - suggested->top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    TakeFontForDpi(record, static_cast<int32_t>(HIWORD(first)));
+    InvalidateRect(window, nullptr, TRUE);
+}
+
+// A disabled control cannot hold the focus; then the window itself takes it.
+bool CanTakeFocus(HWND window, HWND control) {
+    return control && IsWindow(control) && IsChild(window, control) && IsWindowEnabled(control) &&
+           IsWindowVisible(control);
+}
+
+// Dialogs give the focus back to the control that had it; the toolkit's
+// windows do the same, so that closing a requester or an error box does not
+// leave the keys with the window itself.
+bool OnActivate(HWND window, int32_t number, WPARAM first) {
+    WindowRecord* record = Windows().Find(number);
+    if (!record || record->handle != window) return false;
+    if (LOWORD(first) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(window, focus)) record->focus = focus;
+        return false;
+    }
+    ThreadEvents().RaiseWindow(EventActivated, number);
+    if (HIWORD(first) || !CanTakeFocus(window, record->focus)) return false; // minimised
+    SetFocus(record->focus);
+    return true;
+}
+
+using DragQueryFunction = UINT(WINAPI*)(HDROP, UINT, LPSTR, UINT);
+using DragFinishFunction = void(WINAPI*)(HDROP);
+
+void OnDropFiles(HWND window, int32_t number, HDROP drop) {
+    // The shell's library is loaded only when something is dropped: start-up
+    // does without it.
+    const auto query = reinterpret_cast<DragQueryFunction>(
+        SystemLibraryFunction("shell32.dll", "DragQueryFileA"));
+    const auto finish =
+        reinterpret_cast<DragFinishFunction>(SystemLibraryFunction("shell32.dll", "DragFinish"));
+    if (!query || !finish) return;
+    // While a requester is up the window takes no input, dropped files included.
+    if (IsWindowEnabled(window) && query(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
+        const UINT length = query(drop, 0, nullptr, 0);
+        Text path(length + 1, '\0');
+        path.resize(query(drop, 0, path.data(), length + 1));
+        ThisThread().dropped = path;
+        ThreadEvents().RaiseWindow(EventFilesDropped, number);
+    }
+    finish(drop);
 }
 
 LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM first, LPARAM second) {
@@ -172,8 +257,14 @@ LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM first, LPARAM seco
         ThreadEvents().RaiseWindow(EventRepaint, number);
         break;
     case WM_ACTIVATE:
-        if (LOWORD(first) != WA_INACTIVE) ThreadEvents().RaiseWindow(EventActivated, number);
+        if (OnActivate(window, number, first)) return 0;
         break;
+    case WM_DPICHANGED:
+        OnDpiChanged(window, number, first, second);
+        return 0;
+    case WM_DROPFILES:
+        OnDropFiles(window, number, reinterpret_cast<HDROP>(first));
+        return 0;
     case WM_COMMAND:
         if (OnCommand(window, first, second, &result)) return result;
         break;
@@ -246,31 +337,6 @@ HACCEL MakeKeyboardTable() {
     return CreateAcceleratorTableA(keys, 2);
 }
 
-// A rich-text editor that can be written to takes a plain Tab itself.
-bool EditorTakesTab(const MSG& message) {
-    if (message.wParam != VK_TAB) return false;
-    if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0)
-        return false;
-    HWND focus = GetFocus();
-    if (!focus) return false;
-    char className[32] = {};
-    GetClassNameA(focus, className, sizeof className);
-    return _strnicmp(className, "RichEdit", 8) == 0 &&
-           !(GetWindowLongA(focus, GWL_STYLE) & ES_READONLY);
-}
-
-void Dispatch(MSG& message) {
-    if (message.message == WM_KEYDOWN || message.message == WM_SYSKEYDOWN) {
-        HWND active = GetActiveWindow();
-        WindowRecord* record = LiveWindow(NumberOfWindow(active));
-        if (record && record->handle == active && record->keys && !EditorTakesTab(message) &&
-            TranslateAcceleratorA(active, record->keys, &message))
-            return;
-    }
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-}
-
 } // namespace
 
 EventState& ThreadEvents() {
@@ -282,7 +348,19 @@ HWND ContainerWindow() {
 }
 
 HFONT ContainerFont() {
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    WindowRecord* record = LiveWindow(NumberOfWindow(ThisThread().container));
+    return record && record->font ? record->font : SystemFont();
+}
+
+bool FocusChild(HWND control) {
+    HWND window = control ? GetAncestor(control, GA_ROOT) : nullptr;
+    WindowRecord* record = LiveWindow(NumberOfWindow(window));
+    if (!record || record->handle != window || !CanTakeFocus(window, control)) return false;
+    // An inactive window is not brought forward; it gives the control the
+    // focus when it is next activated.
+    record->focus = control;
+    if (GetActiveWindow() == window) SetFocus(control);
+    return true;
 }
 
 void PostControlEvent(HWND control, int32_t number, int32_t type) {
@@ -317,8 +395,11 @@ HWND NewWindow(int32_t number, int32_t x, int32_t y, int32_t innerWidth, int32_t
     if (!record) return nullptr;
 
     const DWORD style = static_cast<DWORD>(WindowStyleOf(flags));
-    RECT frame{0, 0, innerWidth, innerHeight};
-    AdjustWindowRectEx(&frame, style, FALSE, 0);
+    // Until the window exists its display is not known; the system's DPI is
+    // the likely one, and the size is corrected below when it is not.
+    const int32_t systemDpi = SystemDpi();
+    RECT frame{0, 0, ScaleToDpi(innerWidth, systemDpi), ScaleToDpi(innerHeight, systemDpi)};
+    OuterRectForDpi(&frame, style, 0, systemDpi);
     WindowRect active{};
     RECT activeRect;
     HWND activeWindow = GetActiveWindow();
@@ -339,6 +420,14 @@ HWND NewWindow(int32_t number, int32_t x, int32_t y, int32_t innerWidth, int32_t
     if (!window) return nullptr;
     record->handle = window;
     record->sized = (flags & (WindowMaximised | WindowMinimised)) != 0;
+    const int32_t dpi = WindowDpi(window);
+    if (dpi != systemDpi) {
+        RECT scaled{0, 0, ScaleToDpi(innerWidth, dpi), ScaleToDpi(innerHeight, dpi)};
+        OuterRectForDpi(&scaled, style, 0, dpi);
+        SetWindowPos(window, nullptr, 0, 0, scaled.right - scaled.left, scaled.bottom - scaled.top,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        record->font = MakeFontForDpi(SystemFont(), dpi);
+    }
     record->keys = MakeKeyboardTable();
     if (!(flags & WindowHidden)) {
         int show = SW_SHOWNORMAL;
@@ -375,83 +464,23 @@ void EndWindowSystem() {
     Windows().ForEach([](int32_t number, WindowRecord&) { DisposeWindow(number); });
 }
 
-int32_t WaitEvent(int32_t timeoutMs) {
-    EventState& events = ThreadEvents();
-    events.BeginWait();
-    int32_t code = events.TakeQueued();
-    if (code != EventNone) return code;
-
-    MSG message{};
-    if (timeoutMs < 0) {
-        if (GetMessageA(&message, nullptr, 0, 0) == -1) return EventNone;
-    } else if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (timeoutMs == 0) return EventNone;
-        // Sent messages are served inside this wait and the peek after it.
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(timeoutMs), QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
-        if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) return EventNone;
-    }
-    Dispatch(message);
-
-    code = events.TakePending();
-    if (code != EventNone) return code;
-    // A close request posted by someone else has just queued the toolkit's
-    // own close event; handing back its raw number too (the same 16) would
-    // report one request twice, the first time without its window.
-    if (message.message == WM_CLOSE) {
-        code = events.TakeQueued();
-        if (code != EventNone) return code;
-    }
-    events.rawFirst = static_cast<int64_t>(message.wParam);
-    events.rawSecond = static_cast<int64_t>(message.lParam);
-    return static_cast<int32_t>(message.message);
+HACCEL KeyboardTableOf(HWND window) {
+    WindowRecord* record = LiveWindow(NumberOfWindow(window));
+    return record && record->handle == window ? record->keys : nullptr;
 }
 
-int32_t LastEventType() {
-    return ThreadEvents().lastType;
+void AcceptFileDrops(int32_t number, int32_t flag) {
+    WindowRecord* record = LiveWindow(number);
+    // The style is all that accepting drops takes; setting it directly keeps
+    // the shell's library out of start-up.
+    if (!record) return;
+    const LONG_PTR style = GetWindowLongPtrA(record->handle, GWL_EXSTYLE);
+    SetWindowLongPtrA(record->handle, GWL_EXSTYLE,
+                      flag ? style | WS_EX_ACCEPTFILES : style & ~LONG_PTR{WS_EX_ACCEPTFILES});
 }
 
-int32_t LastEventControl() {
-    return ThreadEvents().lastControl;
-}
-
-int32_t LastEventWindow() {
-    return ThreadEvents().lastWindow;
-}
-
-DWORD WaitForThreadPumping(HANDLE handle, DWORD timeoutMs) {
-    const ULONGLONG start = GetTickCount64();
-    bool quit = false;
-    WPARAM quitCode = 0;
-    DWORD woken = WAIT_FAILED;
-    for (;;) {
-        DWORD remaining = INFINITE;
-        if (timeoutMs != INFINITE) {
-            const ULONGLONG spent = GetTickCount64() - start;
-            remaining = spent >= timeoutMs ? 0 : static_cast<DWORD>(timeoutMs - spent);
-        }
-        woken =
-            MsgWaitForMultipleObjectsEx(1, &handle, remaining, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-        if (woken != WAIT_OBJECT_0 + 1) break;
-        if (remaining == 0) {
-            woken = WAIT_TIMEOUT;
-            break;
-        }
-        // Serve every waiting message, so that the wake-up is not repeated
-        // for the same ones and handed-over texts reach the screen.
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT) {
-                quit = true;
-                quitCode = message.wParam;
-            } else {
-                Dispatch(message);
-            }
-        }
-    }
-    // A quit request belongs to the program's own loop.
-    if (quit) PostQuitMessage(static_cast<int>(quitCode));
-    return woken;
+Text DroppedFileName() {
+    return ThisThread().dropped;
 }
 
 int32_t LiveWindowRecords() {

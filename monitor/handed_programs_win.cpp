@@ -1,0 +1,42 @@
+// Programs handed to the tool from outside: named on its command line (which
+// is also how a file manager hands over a file dropped on brenk.exe), or
+// dropped on its window.
+#include <windows.h>
+
+#include "monitor/language.h"
+#include "monitor/monitor_win.h"
+#include "monitor/tool_arguments.h"
+#include "toolkit/controls.h"
+#include "toolkit/window.h"
+
+namespace {
+
+// The requester hands back full paths; a name given relative to the current
+// directory becomes one too, so that its folder is known for the launch and
+// the next requester.
+Text FullPathOf(const Text& path) {
+    if (path.empty()) return path;
+    const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+    if (needed == 0) return path;
+    Text full(needed, '\0');
+    const DWORD length = GetFullPathNameA(path.c_str(), needed, full.data(), nullptr);
+    if (length == 0 || length >= needed) return path;
+    full.resize(length);
+    return full;
+}
+
+} // namespace
+
+void OpenProgramFromCommandLine(const char* commandLine) {
+    const ToolArguments given = ReadToolArguments(TextView(commandLine));
+    if (!given.programGiven) return;
+    if (!OpenProgramFile(FullPathOf(given.program).c_str())) return;
+    SetControlText(FieldCommandLine, LimitedCommandLine(given.arguments).c_str());
+    StartObservedProgram();
+}
+
+void OpenDroppedProgram() {
+    // Choosing is possible exactly while ButtonOpen is; a held program stays.
+    if (!IsWindowEnabled(ControlNativeHandle(ButtonOpen))) return;
+    OpenProgramFile(FullPathOf(DroppedFileName()).c_str());
+}
