@@ -4,18 +4,21 @@
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
 #include "monitor/readings.h"
+#include "monitor/summary.h"
 #include "services/files.h"
 #include "services/launcher.h"
 #include "services/threads.h"
 #include "toolkit/controls.h"
 #include "toolkit/requesters.h"
 #include "toolkit/statusbar.h"
+#include "toolkit/tooltip.h"
 #include "toolkit/window.h"
 
 namespace {
 
 constexpr const char* ProgramPatterns = "Executable (*.exe)|*.exe";
-constexpr DWORD SamplingAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ;
+// Waiting too: the summary waits for a terminated program to be gone.
+constexpr DWORD SamplingAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE;
 // Gives the new process time to come up before the first sample.
 constexpr DWORD StartDelayMs = 250;
 
@@ -40,7 +43,47 @@ void WaitForWorker(int32_t worker) {
     }
 }
 
+// A new observation starts its summary, its ledgers and its log afresh.
+void ResetObservation(uint64_t tickBeforeLaunch) {
+    auto& program = Monitor.ObservedProgram;
+    auto& summary = program.Summary;
+    summary.StartTick = tickBeforeLaunch;
+    summary.EndTick.store(0);
+    summary.ProcessorTime.store(0);
+    summary.PeakWorkingSet.store(0);
+    summary.Passes.store(0);
+    summary.ExitCode = 0;
+    summary.Ended = false;
+    program.JobThreads = TimeLedger();
+    program.JobPeaks = TimeLedger();
+    program.Job = nullptr;
+    // The worker shows this text on a pass that finds the program ended
+    // before any pass read it: it must not be the last observation's.
+    FreeText(Monitor.ValuesText);
+}
+
+void FinishLog() {
+    auto& program = Monitor.ObservedProgram;
+    if (!program.LogHandle) return;
+    WriteReadingLog(SummaryLogLine(Monitor.Language, SummaryOf(program.Summary, GetTickCount64())));
+    CloseReadingLog();
+}
+
 } // namespace
+
+void RefreshSummaryTip() {
+    auto& program = Monitor.ObservedProgram;
+    const int32_t passes = program.Summary.Passes.load();
+    const int32_t shownFor = program.Summary.Ended ? -2 : passes;
+    if (!program.ProcessHandle && !program.Summary.Ended) return;
+    if (shownFor == program.SummaryTipPasses) return;
+    program.SummaryTipPasses = shownFor;
+    const Text tip =
+        SummaryTip(Monitor.Language, SummaryOf(program.Summary, GetTickCount64()));
+    if (tip == program.SummaryTipText) return;
+    program.SummaryTipText = tip;
+    SetTooltipText(FrameReadings, tip.c_str());
+}
 
 void ShowState(int8_t state) {
     if (state < 0 || state >= StateTextSlots) return;
@@ -84,22 +127,38 @@ void StartObservedProgram() {
     SetControlText(ColumnValues, "");
     program.CommandLine = GetControlText(FieldCommandLine);
 
+    // Reported before the launch, so the box does not hold the main thread
+    // while the program is being watched; the observation goes on unlogged.
+    if (!Monitor.Options.LogFile.empty() && !OpenReadingLog()) ReportError(ErrorLogFile);
+
     // The first sample measures from the launch: the new process has used no
     // processor time yet at this tick.
     const DWORD tickBeforeLaunch = GetTickCount();
+    ResetObservation(GetTickCount64());
+    const uint32_t flags = Monitor.Options.Children == 1 ? LaunchOpen | LaunchInJob : LaunchOpen;
     program.Program = LaunchProgram(program.FilePath.c_str(), program.CommandLine.c_str(),
-                                    program.Directory.c_str(), LaunchOpen);
+                                    program.Directory.c_str(), flags);
     if (!program.Program) {
+        CloseReadingLog();
         ReportError(ErrorNotStarted);
         return;
     }
     ShowState(StateStarted);
 
     program.ProcessId = ProcessIdOf(program.Program);
-    if (program.ProcessId == -1) return; // started through the shell: runs unmonitored
-    program.ProcessHandle =
-        OpenProcess(SamplingAccess, FALSE, static_cast<DWORD>(program.ProcessId));
-    if (!program.ProcessHandle) return; // cannot be queried: runs unmonitored
+    if (program.ProcessId != -1)
+        program.ProcessHandle =
+            OpenProcess(SamplingAccess, FALSE, static_cast<DWORD>(program.ProcessId));
+    // Started through the shell, or not to be queried: runs unmonitored, and
+    // there is nothing to log.
+    if (!program.ProcessHandle) {
+        CloseReadingLog();
+        return;
+    }
+    program.Job = JobOfLaunched(program.Program);
+    if (program.LogHandle)
+        WriteReadingLog(LogStartLine(Monitor.Language, ComposeCommandLine(
+                                                           program.FilePath, program.CommandLine)));
 
     Monitor.Monitoring.store(1);
     Monitor.ExtremesSeeded.store(0);
@@ -113,16 +172,23 @@ void StartObservedProgram() {
 void QuitObservedProgram() {
     auto& program = Monitor.ObservedProgram;
     Monitor.Monitoring.store(0);
+    // A program that ended by itself ended no later than now; one the user
+    // quits ends now.
+    if (program.ProcessHandle) NoteProgramEnd();
     EnableControls({ButtonQuit}, false);
     // The order is fixed: the worker ends before the program and the handle
     // it samples go.
     WaitForWorker(program.WorkerThread);
     // Also a program that was launched but never monitored: the user asked
     // to quit it, and its record would otherwise be lost.
-    if (program.Program) {
-        KillLaunched(program.Program);
-        ReleaseLaunched(program.Program);
+    if (program.Program) KillLaunched(program.Program);
+    if (program.ProcessHandle) {
+        FinishSummary();
+        FinishLog();
+        RefreshSummaryTip();
     }
+    program.Job = nullptr;
+    if (program.Program) ReleaseLaunched(program.Program);
     if (program.ProcessHandle) {
         CloseHandle(program.ProcessHandle);
         program.ProcessHandle = nullptr;
