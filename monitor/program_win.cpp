@@ -1,10 +1,13 @@
 // The observed program through its life: chosen, started and watched, quit.
 #include <windows.h>
 
+#include <utility>
+
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
-#include "monitor/readings.h"
+#include "monitor/sampling.h"
 #include "monitor/summary.h"
+#include "services/owned_handle.h"
 #include "services/files.h"
 #include "services/launcher.h"
 #include "services/threads.h"
@@ -17,7 +20,8 @@
 namespace {
 
 constexpr const char* ProgramPatterns = "Executable (*.exe)|*.exe";
-// Waiting too: the summary waits for a terminated program to be gone.
+// Query and read access for the samples; SYNCHRONIZE for the worker's wait
+// on the program's end.
 constexpr DWORD SamplingAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE;
 // Gives the new process time to come up before the first sample.
 constexpr DWORD StartDelayMs = 250;
@@ -43,10 +47,9 @@ void WaitForWorker(int32_t worker) {
     }
 }
 
-// A new observation starts its summary, its ledgers and its log afresh.
-void ResetObservation(uint64_t tickBeforeLaunch) {
-    auto& program = Monitor.ObservedProgram;
-    auto& summary = program.Summary;
+// A new observation starts its summary afresh.
+void ResetSummary(uint64_t tickBeforeLaunch) {
+    auto& summary = Monitor.ObservedProgram.Summary;
     summary.StartTick = tickBeforeLaunch;
     summary.EndTick.store(0);
     summary.ProcessorTime.store(0);
@@ -54,12 +57,6 @@ void ResetObservation(uint64_t tickBeforeLaunch) {
     summary.Passes.store(0);
     summary.ExitCode = 0;
     summary.Ended = false;
-    program.JobThreads = TimeLedger();
-    program.JobPeaks = TimeLedger();
-    program.Job = nullptr;
-    // The worker shows this text on a pass that finds the program ended
-    // before any pass read it: it must not be the last observation's.
-    FreeText(Monitor.ValuesText);
 }
 
 void FinishLog() {
@@ -73,13 +70,12 @@ void FinishLog() {
 
 void RefreshSummaryTip() {
     auto& program = Monitor.ObservedProgram;
-    const int32_t passes = program.Summary.Passes.load();
-    const int32_t shownFor = program.Summary.Ended ? -2 : passes;
     if (!program.ProcessHandle && !program.Summary.Ended) return;
+    // Rebuilt once per pass and once at the end, not at every mouse move.
+    const int32_t shownFor = program.Summary.Ended ? -2 : program.Summary.Passes.load();
     if (shownFor == program.SummaryTipPasses) return;
     program.SummaryTipPasses = shownFor;
-    const Text tip =
-        SummaryTip(Monitor.Language, SummaryOf(program.Summary, GetTickCount64()));
+    const Text tip = SummaryTip(Monitor.Language, SummaryOf(program.Summary, GetTickCount64()));
     if (tip == program.SummaryTipText) return;
     program.SummaryTipText = tip;
     SetTooltipText(FrameReadings, tip.c_str());
@@ -123,18 +119,16 @@ void StartObservedProgram() {
     auto& program = Monitor.ObservedProgram;
     EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, false);
     EnableControls({ButtonQuit}, true);
-    Monitor.Readings.Row = {};
+    // The first sample measures from the launch: the new process has used no
+    // processor time yet at this tick.
+    BeginObservation(Monitor, GetTickCount());
     SetControlText(ColumnValues, "");
     program.CommandLine = GetControlText(FieldCommandLine);
-
     // Reported before the launch, so the box does not hold the main thread
     // while the program is being watched; the observation goes on unlogged.
     if (!Monitor.Options.LogFile.empty() && !OpenReadingLog()) ReportError(ErrorLogFile);
 
-    // The first sample measures from the launch: the new process has used no
-    // processor time yet at this tick.
-    const DWORD tickBeforeLaunch = GetTickCount();
-    ResetObservation(GetTickCount64());
+    ResetSummary(GetTickCount64());
     const uint32_t flags = Monitor.Options.Children == 1 ? LaunchOpen | LaunchInJob : LaunchOpen;
     program.Program = LaunchProgram(program.FilePath.c_str(), program.CommandLine.c_str(),
                                     program.Directory.c_str(), flags);
@@ -146,23 +140,25 @@ void StartObservedProgram() {
     ShowState(StateStarted);
 
     program.ProcessId = ProcessIdOf(program.Program);
+    OwnedHandle process;
     if (program.ProcessId != -1)
-        program.ProcessHandle =
-            OpenProcess(SamplingAccess, FALSE, static_cast<DWORD>(program.ProcessId));
+        process.reset(OpenProcess(SamplingAccess, FALSE, static_cast<DWORD>(program.ProcessId)));
     // Started through the shell, or not to be queried: runs unmonitored, and
     // there is nothing to log.
-    if (!program.ProcessHandle) {
+    if (!process.valid()) {
         CloseReadingLog();
         return;
     }
+    program.ProcessHandle = process.release();
     program.Job = JobOfLaunched(program.Program);
-    if (program.LogHandle)
-        WriteReadingLog(LogStartLine(Monitor.Language, ComposeCommandLine(
-                                                           program.FilePath, program.CommandLine)));
+    if (program.LogHandle) {
+        const Text launched = ComposeCommandLine(program.FilePath, program.CommandLine);
+        WriteReadingLog(LogStartLine(Monitor.Language, launched));
+    }
+    // Without the event the worker still ends, at the end of its pause.
+    program.StopEvent = OwnedHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr)).release();
 
     Monitor.Monitoring.store(1);
-    Monitor.ExtremesSeeded.store(0);
-    StartCpuBaseline(program.Sampler, tickBeforeLaunch);
     ShowState(StateRunning);
     Sleep(StartDelayMs);
     program.WorkerThread =
@@ -175,12 +171,15 @@ void QuitObservedProgram() {
     // A program that ended by itself ended no later than now; one the user
     // quits ends now.
     if (program.ProcessHandle) NoteProgramEnd();
+    // Ends the worker's pause now instead of at the end of its interval.
+    if (program.StopEvent) SetEvent(program.StopEvent);
     EnableControls({ButtonQuit}, false);
     // The order is fixed: the worker ends before the program and the handle
     // it samples go.
     WaitForWorker(program.WorkerThread);
     // Also a program that was launched but never monitored: the user asked
-    // to quit it, and its record would otherwise be lost.
+    // to quit it, and its record would otherwise be lost. The summary reads
+    // the ended program and its job before the record lets them go.
     if (program.Program) KillLaunched(program.Program);
     if (program.ProcessHandle) {
         FinishSummary();
@@ -189,10 +188,8 @@ void QuitObservedProgram() {
     }
     program.Job = nullptr;
     if (program.Program) ReleaseLaunched(program.Program);
-    if (program.ProcessHandle) {
-        CloseHandle(program.ProcessHandle);
-        program.ProcessHandle = nullptr;
-    }
+    OwnedHandle(std::exchange(program.ProcessHandle, nullptr)).reset();
+    OwnedHandle(std::exchange(program.StopEvent, nullptr)).reset();
     program.Program = nullptr;
     ShowState(StateTerminated);
     EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, true);

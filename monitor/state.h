@@ -9,7 +9,6 @@
 #include <cstdint>
 
 #include "services/text.h"
-#include "services/time_ledger.h"
 
 struct LaunchRecord;
 
@@ -122,11 +121,10 @@ struct ObservedProgram {
     LaunchRecord* Program = nullptr;
     int32_t ProcessId = 0;
     void* ProcessHandle = nullptr; // opened for sampling; owned by the monitor
+    void* StopEvent = nullptr;     // ends the worker's pause; owned by the monitor
     int32_t WorkerThread = 0;
     CpuSampler Sampler;
     void* Job = nullptr;       // with Children=1; owned by the launch record
-    TimeLedger JobThreads;     // the job's thread times, where they are summed
-    TimeLedger JobPeaks;       // the peak working set of each process of the job
     void* LogHandle = nullptr; // the open log file; owned by the monitor
     RunSummary Summary;
     Text SummaryTipText;       // the tooltip's text; main thread only

@@ -2,7 +2,6 @@
 #include "monitor/readings.h"
 #include "monitor/reading_log.h"
 #include "monitor/summary.h"
-#include "services/time_ledger.h"
 
 #include <gtest/gtest.h>
 
@@ -99,16 +98,6 @@ TEST(Summary, RunningShowsTheTimesSoFarAndTheEndAllFour) {
               "chster Working-Set : 157286400 Bytes\r\n");
     summary.StartTick = 20'000; // a clock read before the start gives 0, not a wrap
     EXPECT_EQ(SummaryOf(summary, 0).runMs, 0u);
-}
-
-TEST(SettleLedger, KeepsTheFiguresOfOwnersThatHaveGone) {
-    TimeLedger ledger;
-    EXPECT_EQ(SettleLedger(ledger, {{1, 100}, {2, 50}}), 150u);
-    EXPECT_EQ(SettleLedger(ledger, {{1, 120}, {2, 70}}), 190u);
-    EXPECT_EQ(SettleLedger(ledger, {{1, 130}}), 200u) << "2 ended with 70";
-    EXPECT_EQ(SettleLedger(ledger, {{1, 10}, {2, 5}}), 215u) << "1 reused, 2 a new owner";
-    EXPECT_EQ(SettleLedger(ledger, {}), 215u) << "everything ended";
-    EXPECT_EQ(ledger.Gone, 215u);
 }
 
 TEST(OptionTexts, AreIsoLatin1AndComplete) {

@@ -29,11 +29,13 @@ Times BurnAndRead(const char* program, bool waitForKernel) {
     const auto id = static_cast<DWORD>(ProcessIdOf(record));
     OwnedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, id));
     EXPECT_TRUE(process.valid());
+    // One reader for the whole run, as the sampling worker keeps one.
+    ProcessTimes reader(process.get(), id);
     Times earlier;
     const bool reached = PollUntil(
         [&] {
             earlier = times;
-            EXPECT_TRUE(QueryProcessTimes(process.get(), id, &times.kernel, &times.user));
+            EXPECT_TRUE(reader.Read(&times.kernel, &times.user));
             EXPECT_GE(times.kernel + times.user, earlier.kernel + earlier.user)
                 << "times went back";
             return (waitForKernel ? times.kernel : times.user) >= halfSecond;
@@ -48,19 +50,27 @@ Times BurnAndRead(const char* program, bool waitForKernel) {
 
 // The figures are the child's own, not this idle test's: each burner's
 // kind of time outweighs the other kind.
-TEST(QueryProcessTimes, UserAndKernelTimesOfAnotherProcess) {
+TEST(ProcessTimes, UserAndKernelTimesOfAnotherProcess) {
     const Times user = BurnAndRead("burn_user.exe", false);
     EXPECT_GT(user.user, 2 * user.kernel) << "kernel " << user.kernel << " user " << user.user;
     const Times kernel = BurnAndRead("burn_kernel.exe", true);
     EXPECT_GT(kernel.kernel, kernel.user) << "kernel " << kernel.kernel << " user " << kernel.user;
 }
 
-TEST(QueryProcessTimes, OwnProcessAndFailures) {
+// Every thread of the churner lives 40 ms, so a sum over the live threads
+// never comes near half a second: only counting the threads that have ended
+// gets there.
+TEST(ProcessTimes, CountsThreadsThatHaveEnded) {
+    const Times churn = BurnAndRead("churn_threads.exe", false);
+    EXPECT_GE(churn.user, halfSecond);
+}
+
+TEST(ProcessTimes, OwnProcessAndFailures) {
     uint64_t kernel = 1, user = 1;
-    EXPECT_TRUE(QueryProcessTimes(GetCurrentProcess(), GetCurrentProcessId(), &kernel, &user));
+    EXPECT_TRUE(ProcessTimes(GetCurrentProcess(), GetCurrentProcessId()).Read(&kernel, &user));
     kernel = user = 1;
     // No process with identifier 0 has threads of its own to read.
-    EXPECT_FALSE(QueryProcessTimes(nullptr, 0, &kernel, &user));
+    EXPECT_FALSE(ProcessTimes(nullptr, 0).Read(&kernel, &user));
     EXPECT_EQ(kernel, 0u);
     EXPECT_EQ(user, 0u);
 }

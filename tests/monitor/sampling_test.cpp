@@ -1,0 +1,83 @@
+#include "monitor/sampling.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+#include <vector>
+
+#include "monitor/language.h"
+
+namespace {
+
+// A program that uses 10 % of a processor and 8 MB, ending after `passes`
+// samples; the pauses end as scripted, then with the program's end.
+struct FakeWatch {
+    explicit FakeWatch(int passes, std::vector<PauseEnd> pauses = {})
+        : passes(passes), pauses(std::move(pauses)) {}
+    int passes;
+    std::vector<PauseEnd> pauses;
+    std::vector<Text> handed;
+    uint32_t tick = 1000;
+    int sampled = 0;
+
+    void Sample(MonitorState& state) {
+        ++sampled;
+        tick += 1000;
+        auto& row = state.Readings.Row;
+        row[CpuCurrent] = SampleCpuLoad(state.ObservedProgram.Sampler, sampled * 1'000'000ull, tick,
+                                        row[CpuCurrent]);
+        row[RamCurrent] = Ended() ? 0 : 8'000'000;
+    }
+    bool Ended() const { return sampled > passes; }
+    void HandOver(const Text& values) { handed.push_back(values); }
+    void Passed(MonitorState&) {}
+    PauseEnd Pause(int32_t) {
+        if (static_cast<size_t>(sampled) <= pauses.size()) return pauses[sampled - 1];
+        return PauseEnd::ProgramEnded;
+    }
+};
+
+MonitorState& Observing(MonitorState& state) {
+    ApplySettings(state, English, 0);
+    ComposeMonitorTexts(state);
+    BeginObservation(state, 1000);
+    state.Monitoring.store(1);
+    return state;
+}
+
+TEST(SamplingWorker, EndsAtOnceOnTheProgramsEndKeepingTheLastFigures) {
+    MonitorState state;
+    FakeWatch watch(2, {PauseEnd::Interval});
+    RunSamplingWorker(Observing(state), watch, 1000);
+    // Two passes handed over, then the last figures once more for the main loop.
+    ASSERT_EQ(watch.handed.size(), 3u);
+    EXPECT_EQ(watch.sampled, 2) << "no pass over the ended program";
+    EXPECT_EQ(watch.handed[2], watch.handed[1]);
+    EXPECT_EQ(state.Readings.Row,
+              (std::array<int64_t, 6>{10, 10, 8'000'000, 8'000'000, 10, 8'000'000}));
+}
+
+TEST(SamplingWorker, StopsWithoutAnotherPassOrHandOver) {
+    MonitorState state;
+    FakeWatch watch(5, {PauseEnd::Interval, PauseEnd::Stop});
+    RunSamplingWorker(Observing(state), watch, 1000);
+    EXPECT_EQ(watch.sampled, 2);
+    EXPECT_EQ(watch.handed.size(), 2u);
+}
+
+// A program that ends before the first pass shows nothing, not the figures
+// of the observation before.
+TEST(SamplingWorker, NoEarlierFiguresWhenTheProgramEndsBeforeTheFirstPass) {
+    MonitorState state;
+    FakeWatch earlier(1);
+    RunSamplingWorker(Observing(state), earlier, 1000);
+    ASSERT_FALSE(earlier.handed.back().empty());
+
+    FakeWatch gone(0);
+    RunSamplingWorker(Observing(state), gone, 1000);
+    for (const Text& values : gone.handed)
+        EXPECT_EQ(values, "");
+    EXPECT_EQ(state.Readings.Row, (std::array<int64_t, 6>{}));
+}
+
+} // namespace

@@ -1,0 +1,47 @@
+#include "services/process_times.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(AccumulatedTimes, ThreadsThatEndStayCounted) {
+    AccumulatedTimes times;
+    times.Record(1, {10, 100});
+    times.Record(2, {5, 50});
+    EXPECT_EQ(times.EndRound().User, 150u);
+    times.Record(1, {20, 200}); // 2 has ended with its last figures
+    EXPECT_EQ(times.EndRound().User, 250u);
+    times.Record(3, {1, 1});
+    const CpuTimes total = times.EndRound(); // 1 has ended too
+    EXPECT_EQ(total.Kernel, 26u);
+    EXPECT_EQ(total.User, 251u);
+    // An identifier used again by a new thread: its smaller figure is a new part.
+    times.Record(3, {0, 0});
+    EXPECT_EQ(times.EndRound().User, 251u);
+}
+
+TEST(LinuxStat, FieldsAfterANameWithBlanksAndParentheses) {
+    const LinuxProcessStat stat = ParseLinuxStat(
+        "4242 (a (b) c.exe) S 1 4242 9002 0 -1 4194368 1699 0 1 0 77 33 0 0 20 0 1 0 142241 "
+        "1000 200 18446744073709551615\n");
+    ASSERT_TRUE(stat.Valid);
+    EXPECT_EQ(stat.Name, "a (b) c.exe");
+    EXPECT_EQ(stat.UserTicks, 77u);
+    EXPECT_EQ(stat.SystemTicks, 33u);
+    EXPECT_EQ(stat.StartTicks, 142241u);
+    EXPECT_FALSE(ParseLinuxStat("4242 (cut) S 1 2 3").Valid);
+    EXPECT_FALSE(ParseLinuxStat("no name here").Valid);
+}
+
+TEST(LinuxStat, StartTicksFromUptimeAndThePick) {
+    const uint64_t now = 134411760936476500ull;
+    // 1422.71 s after boot; created 2.5 s before now.
+    EXPECT_EQ(LinuxStartTicks(now - 25'000'000, now, "1422.71 307.68\n"), 142021);
+    EXPECT_EQ(LinuxStartTicks(now, now, "x.5 1"), -1);
+    EXPECT_EQ(LinuxStartTicks(now - 20'000'000'000ull, now, "1422.71 1"), -1);
+    EXPECT_EQ(PickLinuxProcess({5000, 142030, 90}, 142021, 100), 1);
+    EXPECT_EQ(PickLinuxProcess({142030, 142100}, 142021, 100), -1) << "two could be it";
+    EXPECT_EQ(PickLinuxProcess({141000}, 142021, 100), -1);
+}
+
+} // namespace
