@@ -17,7 +17,4 @@ bool AttachTooltip(int32_t control, const char* text);
 // Sets the text of the control's tooltip; lines are separated by "\r\n".
 // Nothing happens for a control without a tooltip.
 void SetTooltipText(int32_t control, const char* text);
-
-// The text of the control's tooltip; empty when it has none.
-Text TooltipText(int32_t control);
 #endif

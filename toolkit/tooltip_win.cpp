@@ -102,12 +102,3 @@ void SetTooltipText(int32_t control, const char* text) {
     TOOLINFOA tool = ToolOf(tooltip, TextView(text).data());
     UpdateToolText(tooltip.tip, tool);
 }
-
-Text TooltipText(int32_t control) {
-    Tooltip tooltip{};
-    if (!Find(control, &tooltip)) return Text();
-    char buffer[1024] = {};
-    TOOLINFOA tool = ToolOf(tooltip, buffer);
-    SendMessageA(tooltip.tip, TTM_GETTEXTA, sizeof buffer, reinterpret_cast<LPARAM>(&tool));
-    return Text(buffer);
-}

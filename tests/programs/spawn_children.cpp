@@ -1,8 +1,8 @@
-// spawn_children <count> <MB>: starts <count> (default 2) copies of
-// grow_memory.exe from its own folder, each holding <MB> MB (default 64)
-// until killed, then sleeps until killed itself. Further arguments are passed
+// spawn_children <count> <MB>: holds <MB> MB (default 64) itself and starts
+// <count> (default 2) copies of grow_memory.exe from its own folder, each
+// holding <MB> MB until killed, then sleeps until killed itself. Further arguments are passed
 // on to the children, so a token finds them too. Exits with code 1 when a
-// child cannot be started.
+// child cannot be started or the memory cannot be had.
 #include <windows.h>
 
 #include <string>
@@ -12,6 +12,15 @@
 int main(int argc, char** argv) {
     const long long count = NumberArgument(argc, argv, 1, 2);
     const long long megabytes = NumberArgument(argc, argv, 2, 64);
+    const SIZE_T size = static_cast<SIZE_T>(megabytes) << 20;
+    if (size) {
+        auto* block = static_cast<volatile char*>(
+            VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+        if (!block) return 1;
+        // Writing every page brings it into the working set.
+        for (SIZE_T at = 0; at < size; at += 4096)
+            block[at] = 1;
+    }
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string folder = self;
