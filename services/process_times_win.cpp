@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <string>
 
 #include "services/owned_handle.h"
@@ -178,5 +179,26 @@ bool JobAccountedTime(void* job, uint64_t* total100ns) {
         return false;
     *total100ns = static_cast<uint64_t>(accounting.TotalKernelTime.QuadPart) +
                   static_cast<uint64_t>(accounting.TotalUserTime.QuadPart);
+    return true;
+}
+
+bool ReadThreadTimes(const std::vector<uint32_t>& processIds, AccumulatedTimes& threads,
+                     CpuTimes* total) {
+    OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot.valid()) return false;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
+        if (std::find(processIds.begin(), processIds.end(), entry.th32OwnerProcessID) ==
+            processIds.end())
+            continue;
+        OwnedHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+        FILETIME created, exited, kernel, user;
+        if (!thread.valid() || !GetThreadTimes(thread.get(), &created, &exited, &kernel, &user))
+            continue;
+        threads.Record(entry.th32ThreadID, {Hundreds(kernel), Hundreds(user)});
+    }
+    *total = threads.EndRound();
     return true;
 }
