@@ -119,14 +119,15 @@ void StartObservedProgram() {
     auto& program = Monitor.ObservedProgram;
     EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, false);
     EnableControls({ButtonQuit}, true);
+    // Reported before anything is measured, so the box holds neither the
+    // baseline nor the main thread while the program is watched; the
+    // observation goes on unlogged.
+    if (!Monitor.Options.LogFile.empty() && !OpenReadingLog()) ReportError(ErrorLogFile);
     // The first sample measures from the launch: the new process has used no
     // processor time yet at this tick.
     BeginObservation(Monitor, GetTickCount());
     SetControlText(ColumnValues, "");
     program.CommandLine = GetControlText(FieldCommandLine);
-    // Reported before the launch, so the box does not hold the main thread
-    // while the program is being watched; the observation goes on unlogged.
-    if (!Monitor.Options.LogFile.empty() && !OpenReadingLog()) ReportError(ErrorLogFile);
 
     ResetSummary(GetTickCount64());
     const uint32_t flags = Monitor.Options.Children == 1 ? LaunchOpen | LaunchInJob : LaunchOpen;
