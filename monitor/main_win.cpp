@@ -43,9 +43,9 @@ void RunEventLoop() {
                 static_cast<int8_t>(static_cast<uint8_t>(ControlTag(LastEventControl()) & 0xFF));
             DispatchControlEvent(action);
         }
-        // Every message counts: the worker's updates of the values column
-        // wake the wait at least once per interval, so an observed program
-        // that ends by itself is noticed without any input.
+        // Every message counts: the worker hands the values column over
+        // once more when the observed program ends, which wakes the wait, so
+        // a program that ends by itself is noticed at once without input.
         if (Monitor.Monitoring.load() == 1 && !IsProgramAlive(Monitor.ObservedProgram.Program))
             QuitObservedProgram();
         // The worker's passes wake the loop, so the tooltip follows them.

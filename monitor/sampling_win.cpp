@@ -22,8 +22,7 @@ constexpr DWORD FinalWaitMs = 2000;
 class Watch {
   public:
     explicit Watch(const ObservedProgram& program)
-        : process_(program.ProcessHandle), stop_(program.StopEvent),
-          times_(program.ProcessHandle, static_cast<uint32_t>(program.ProcessId)) {
+        : process_(program.ProcessHandle), stop_(program.StopEvent), times_(program.ProcessHandle) {
         if (program.Job) job_ = std::make_unique<JobSampler>(program.Job);
     }
 
@@ -139,7 +138,7 @@ void FinishSummary() {
     } else {
         uint64_t kernel = 0;
         uint64_t user = 0;
-        ProcessTimes last(program.ProcessHandle, static_cast<uint32_t>(program.ProcessId));
+        ProcessTimes last(program.ProcessHandle);
         if (last.Read(&kernel, &user)) RaiseAtLeast(summary.ProcessorTime, kernel + user);
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof counters;

@@ -81,8 +81,10 @@ int64_t LinuxStartTicks(uint64_t created, uint64_t now, std::string_view uptimeT
     if (dot == 0 || dot == std::string_view::npos || uptimeText.size() < dot + 3) return -1;
     const std::string_view seconds = uptimeText.substr(0, dot);
     const std::string_view hundredths = uptimeText.substr(dot + 1, 2);
-    for (char c : std::string(seconds) + std::string(hundredths))
-        if (c < '0' || c > '9') return -1;
+    const auto digits = [](std::string_view text) {
+        return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (!digits(seconds) || !digits(hundredths)) return -1;
     const uint64_t uptime = (Number(seconds) * 100 + Number(hundredths)) * HundredsPerLinuxTick;
     if (uptime > now || created < now - uptime) return -1;
     return static_cast<int64_t>((created - (now - uptime)) / HundredsPerLinuxTick);

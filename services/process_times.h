@@ -68,8 +68,11 @@ int32_t PickLinuxProcess(const std::vector<uint64_t>& startTicks, int64_t expect
 // the times of threads that end stay counted.
 class ProcessTimes {
   public:
-    // process: a HANDLE with query access; processId its identifier.
-    ProcessTimes(void* process, uint32_t processId);
+    // Threads: under Wine, from the threads even when the Linux process is
+    // there (to test that way).
+    enum class Prefer { Best, Threads };
+    // process: a HANDLE with query and synchronise access.
+    explicit ProcessTimes(void* process, Prefer prefer = Prefer::Best);
     ~ProcessTimes();
     ProcessTimes(const ProcessTimes&) = delete;
     ProcessTimes& operator=(const ProcessTimes&) = delete;

@@ -79,7 +79,7 @@ int main(int argc, char** argv) {
 
     OwnedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
                                     static_cast<DWORD>(ProcessIdOf(single))));
-    ProcessTimes times(process.get(), static_cast<uint32_t>(ProcessIdOf(single)));
+    ProcessTimes times(process.get());
     JobSampler sampler(job);
     const double firstBegin = NowMicroseconds();
     sampler.Sample(jobState);

@@ -22,6 +22,10 @@
 //   ship_robot startup <program.exe> <title> <runs> [system-line]
 //       median time from process start to the visible window (and, with
 //       system-line, until brenk's system line is shown), in microseconds
+//   ship_robot respond <brenk.exe> <sleeper.exe> <ender.exe> <ender-command-line> <runs>
+//       median times, in milliseconds, from a click on ButtonQuit to "Program
+//       terminated", from the end of the ender to "Program terminated", and
+//       from the close request to the end of brenk.exe (the sleeper watched)
 //
 // brenk.exe is started in the robot's current directory, so the Brenk.ini
 // found there applies; the expected texts are the English ones.
@@ -282,16 +286,20 @@ std::vector<long long> Readings(const Brenk& brenk) {
     return values;
 }
 
-// Live programs started by the given parent (brenk's observed programs).
-int ChildrenOf(DWORD parentId) {
+// Live programs started by the given parent (brenk's observed programs), and
+// the identifier of the last one listed.
+int ChildrenOf(DWORD parentId, DWORD* lastChild = nullptr) {
     Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snapshot.valid()) return -1;
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof entry;
     int count = 0;
     for (BOOL more = Process32First(snapshot.value, &entry); more;
-         more = Process32Next(snapshot.value, &entry))
-        if (entry.th32ParentProcessID == parentId) ++count;
+         more = Process32Next(snapshot.value, &entry)) {
+        if (entry.th32ParentProcessID != parentId) continue;
+        ++count;
+        if (lastChild) *lastChild = entry.th32ProcessID;
+    }
     return count;
 }
 
@@ -437,8 +445,8 @@ bool Soak(const std::string& exe, const std::string& program, int cycles, int se
     const ULONGLONG selfStarted = GetTickCount64();
     for (int run = 1; run <= selfEnding; ++run) {
         // Ends by itself about 400 ms after its start, while it is sampled;
-        // the worker's next update wakes the loop, which notices the end
-        // without any input from the robot.
+        // the worker's hand-over at the end wakes the loop, which notices
+        // the end without any input from the robot.
         if (!StartProgram(brenk, "200 1 200") || !WaitTerminated(brenk))
             return Fail("self-ending run", std::to_string(run));
     }
@@ -486,8 +494,62 @@ bool Startup(const std::string& exe, const char* title, int runs, bool systemLin
     return true;
 }
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+// Polls every millisecond; the time in ms until the condition held, or -1.
+double MillisecondsUntil(double since, const std::function<bool()>& condition) {
+    if (!PollUntil(condition, 60000, 1)) return -1;
+    return (NowMicroseconds() - since) / 1000;
+}
+
+// Opens and starts the program and waits for its first readings, so that
+// the worker is in its pause between passes.
+bool Watching(const Brenk& brenk, const std::string& program, const std::string& commandLine) {
+    if (!OpenProgram(brenk, program) || !StartProgram(brenk, commandLine)) return false;
+    if (!PollUntil([&] { return Readings(brenk).size() == 6; }, StepTimeoutMs))
+        return Fail("no readings of", program);
+    return true;
+}
+
+bool Respond(const std::string& exe, const std::string& sleeper, const std::string& ender,
+             const std::string& enderLine, int runs) {
+    std::vector<double> quit, ownEnd, close;
+    for (int run = 0; run < runs; ++run) {
+        Brenk brenk;
+        if (!StartBrenk(exe, brenk) || !Watching(brenk, sleeper, "")) return false;
+        const double clicked = NowMicroseconds();
+        if (!brenk.Click(ButtonQuit)) return Fail("ButtonQuit cannot be clicked");
+        quit.push_back(
+            MillisecondsUntil(clicked, [&] { return brenk.Status() == StateTerminated; }));
+
+        if (!Watching(brenk, ender, enderLine)) return false;
+        DWORD child = 0;
+        if (ChildrenOf(brenk.processId, &child) != 1) return Fail("the ender is not seen");
+        Handle program(OpenProcess(SYNCHRONIZE, FALSE, child));
+        if (WaitForSingleObject(program.value, 60000) != WAIT_OBJECT_0)
+            return Fail("the ender does not end");
+        const double ended = NowMicroseconds();
+        ownEnd.push_back(
+            MillisecondsUntil(ended, [&] { return brenk.Status() == StateTerminated; }));
+
+        if (!Watching(brenk, sleeper, "")) return false;
+        const double asked = NowMicroseconds();
+        PostMessageA(brenk.window, WM_CLOSE, 0, 0);
+        close.push_back(MillisecondsUntil(
+            asked, [&] { return WaitForSingleObject(brenk.process.value, 0) == WAIT_OBJECT_0; }));
+        std::printf("run %d: quit %.1f ms, own end %.1f ms, close %.1f ms\n", run + 1, quit.back(),
+                    ownEnd.back(), close.back());
+    }
+    std::printf("quit_ms %.1f\nown_end_ms %.1f\nclose_ms %.1f\n", Median(quit), Median(ownEnd),
+                Median(close));
+    return true;
+}
+
 int Usage() {
-    std::printf("usage: ship_robot smoke|watch|soak|startup ... (see the source)\n");
+    std::printf("usage: ship_robot smoke|watch|soak|startup|respond ... (see the source)\n");
     return 2;
 }
 
@@ -511,6 +573,9 @@ int main(int argc, char** argv) {
         ok = PollUntil([&] { return (window = FindWindowA(nullptr, argv[2])) != nullptr; },
                        StepTimeoutMs) &&
              PostMessageA(window, WM_CLOSE, 0, 0);
+    } else if (command == "respond" && argc == 7) {
+        ok = Respond(FullPath(argv[2]), FullPath(argv[3]), FullPath(argv[4]), argv[5],
+                     std::atoi(argv[6]));
     } else if (command == "startup" && (argc == 5 || argc == 6)) {
         ok = Startup(FullPath(argv[2]), argv[3], std::atoi(argv[4]), argc == 6);
     } else {
