@@ -4,6 +4,7 @@
 
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
+#include "monitor/summary.h"
 #include "services/launcher.h"
 #include "services/libraries.h"
 #include "services/settings.h"
@@ -47,6 +48,8 @@ void RunEventLoop() {
         // a program that ends by itself is noticed at once without input.
         if (Monitor.Monitoring.load() == 1 && !IsProgramAlive(Monitor.ObservedProgram.Program))
             QuitObservedProgram();
+        // The worker's passes wake the loop, so the tooltip follows them.
+        RefreshSummaryTip();
         if (Monitor.LastEvent == EventCloseWindow) break;
     }
 }
@@ -80,10 +83,16 @@ void InitialiseMonitor() {
 
     int32_t language = 0;
     int32_t defaultInterval = 0;
+    int32_t children = 0;
+    int32_t cpuScale = 0;
+    Text logFile;
     if (OpenSettingsFile("Brenk.ini")) {
         SelectSettingsGroup("Global");
         language = ReadSettingsNumber("Language", 0);
         defaultInterval = ReadSettingsNumber("DInterval", 0);
+        children = ReadSettingsNumber("Children", 0);
+        cpuScale = ReadSettingsNumber("CpuScale", 0);
+        logFile = TextView(FindSettingsValue("LogFile"));
         CloseSettingsFile();
     } else {
         ReportError(ErrorNoSettingsFile);
@@ -96,6 +105,10 @@ void InitialiseMonitor() {
     Monitor.Registry.ValueSize = sizeof(uint32_t);
 
     ComposeMonitorTexts(Monitor);
+    ApplyOptions(Monitor, children, cpuScale, logFile);
+    SYSTEM_INFO system{};
+    GetSystemInfo(&system);
+    Monitor.ProcessorCount = static_cast<int32_t>(system.dwNumberOfProcessors);
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {

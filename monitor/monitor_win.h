@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "monitor/reading_log.h"
 #include "monitor/state.h"
 
 extern MonitorState Monitor;
@@ -78,3 +79,22 @@ void OpenDroppedProgram();
 
 // The sampling worker's procedure; its parameter is the interval in ms.
 uint32_t SamplingWorker(int32_t interval);
+// Marks the moment the observed program was found ended (the first one to
+// find it counts).
+void NoteProgramEnd();
+// Completes the summary once the worker has ended and the program has been
+// ended: its exit code and last figures. Main thread.
+void FinishSummary();
+
+// The readings log of the LogFile setting (reading_log_win.cpp). Open gives
+// false when the file cannot be opened for appending; Write gives the file up
+// when it refuses a line. The main thread opens and closes it while no worker
+// runs; the worker writes its rows while Monitoring is 1.
+bool OpenReadingLog();
+void WriteReadingLog(const Text& line);
+void CloseReadingLog();
+LogTime LocalLogTime();
+
+// The summary of the observation as the tooltip of the readings block; the
+// main thread refreshes it after every event while a program is watched.
+void RefreshSummaryTip();

@@ -6,6 +6,7 @@
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
 #include "monitor/sampling.h"
+#include "monitor/summary.h"
 #include "services/files.h"
 #include "services/launcher.h"
 #include "services/owned_handle.h"
@@ -13,6 +14,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/requesters.h"
 #include "toolkit/statusbar.h"
+#include "toolkit/tooltip.h"
 #include "toolkit/window.h"
 
 namespace {
@@ -45,7 +47,39 @@ void WaitForWorker(int32_t worker) {
     }
 }
 
+// A new observation starts its summary afresh.
+void ResetSummary(uint64_t tickBeforeLaunch) {
+    auto& summary = Monitor.ObservedProgram.Summary;
+    summary.StartTick = tickBeforeLaunch;
+    summary.EndTick.store(0);
+    summary.ProcessorTime.store(0);
+    summary.PeakWorkingSet.store(0);
+    summary.Passes.store(0);
+    summary.ExitCode = 0;
+    summary.Ended = false;
+}
+
+void FinishLog() {
+    auto& program = Monitor.ObservedProgram;
+    if (!program.LogHandle) return;
+    WriteReadingLog(SummaryLogLine(Monitor.Language, SummaryOf(program.Summary, GetTickCount64())));
+    CloseReadingLog();
+}
+
 } // namespace
+
+void RefreshSummaryTip() {
+    auto& program = Monitor.ObservedProgram;
+    if (!program.ProcessHandle && !program.Summary.Ended) return;
+    // Rebuilt once per pass and once at the end, not at every mouse move.
+    const int32_t shownFor = program.Summary.Ended ? -2 : program.Summary.Passes.load();
+    if (shownFor == program.SummaryTipPasses) return;
+    program.SummaryTipPasses = shownFor;
+    const Text tip = SummaryTip(Monitor.Language, SummaryOf(program.Summary, GetTickCount64()));
+    if (tip == program.SummaryTipText) return;
+    program.SummaryTipText = tip;
+    SetTooltipText(FrameReadings, tip.c_str());
+}
 
 void ShowState(int8_t state) {
     if (state < 0 || state >= StateTextSlots) return;
@@ -110,6 +144,10 @@ void StartObservedProgram() {
     auto& program = Monitor.ObservedProgram;
     EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, false);
     EnableControls({ButtonQuit}, true);
+    // Reported before anything is measured, so the box holds neither the
+    // baseline nor the main thread while the program is watched; the
+    // observation goes on unlogged.
+    if (!Monitor.Options.LogFile.empty() && !OpenReadingLog()) ReportError(ErrorLogFile);
     // The keys belong to Quit from now on, while the error box of a failed
     // launch is up too.
     FocusControl(ButtonQuit);
@@ -119,9 +157,12 @@ void StartObservedProgram() {
     SetControlText(ColumnValues, "");
     program.CommandLine = GetControlText(FieldCommandLine);
 
+    ResetSummary(GetTickCount64());
+    const uint32_t flags = Monitor.Options.Children == 1 ? LaunchOpen | LaunchInJob : LaunchOpen;
     program.Program = LaunchProgram(program.FilePath.c_str(), program.CommandLine.c_str(),
-                                    program.Directory.c_str(), LaunchOpen);
+                                    program.Directory.c_str(), flags);
     if (!program.Program) {
+        CloseReadingLog();
         ReportError(ErrorNotStarted);
         // Nothing runs, so there is nothing to quit: the program stays chosen
         // with its command line, and another start or another file is one
@@ -135,10 +176,21 @@ void StartObservedProgram() {
     ShowState(StateStarted);
 
     program.ProcessId = ProcessIdOf(program.Program);
-    if (program.ProcessId == -1) return; // started through the shell: runs unmonitored
-    OwnedHandle process(OpenProcess(SamplingAccess, FALSE, static_cast<DWORD>(program.ProcessId)));
-    if (!process.valid()) return; // cannot be queried: runs unmonitored
+    OwnedHandle process;
+    if (program.ProcessId != -1)
+        process.reset(OpenProcess(SamplingAccess, FALSE, static_cast<DWORD>(program.ProcessId)));
+    // Started through the shell, or not to be queried: runs unmonitored, and
+    // there is nothing to log.
+    if (!process.valid()) {
+        CloseReadingLog();
+        return;
+    }
     program.ProcessHandle = process.release();
+    program.Job = JobOfLaunched(program.Program);
+    if (program.LogHandle) {
+        const Text launched = ComposeCommandLine(program.FilePath, program.CommandLine);
+        WriteReadingLog(LogStartLine(Monitor.Language, launched));
+    }
     // Without the event the worker still ends, at the end of its pause.
     program.StopEvent = OwnedHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr)).release();
 
@@ -152,6 +204,9 @@ void StartObservedProgram() {
 void QuitObservedProgram() {
     auto& program = Monitor.ObservedProgram;
     Monitor.Monitoring.store(0);
+    // A program that ended by itself ended no later than now; one the user
+    // quits ends now.
+    if (program.ProcessHandle) NoteProgramEnd();
     // Ends the worker's pause now instead of at the end of its interval.
     if (program.StopEvent) SetEvent(program.StopEvent);
     EnableControls({ButtonQuit}, false);
@@ -159,11 +214,16 @@ void QuitObservedProgram() {
     // it samples go.
     WaitForWorker(program.WorkerThread);
     // Also a program that was launched but never monitored: the user asked
-    // to quit it, and its record would otherwise be lost.
-    if (program.Program) {
-        KillLaunched(program.Program);
-        ReleaseLaunched(program.Program);
+    // to quit it, and its record would otherwise be lost. The summary reads
+    // the ended program and its job before the record lets them go.
+    if (program.Program) KillLaunched(program.Program);
+    if (program.ProcessHandle) {
+        FinishSummary();
+        FinishLog();
+        RefreshSummaryTip();
     }
+    program.Job = nullptr;
+    if (program.Program) ReleaseLaunched(program.Program);
     OwnedHandle(std::exchange(program.ProcessHandle, nullptr)).reset();
     OwnedHandle(std::exchange(program.StopEvent, nullptr)).reset();
     program.Program = nullptr;

@@ -22,10 +22,19 @@ int64_t SampleCpuLoad(CpuSampler& sampler, uint64_t processTime, uint32_t tick,
     return load;
 }
 
-void UpdateExtremes(Readings& readings, std::atomic<int8_t>& seeded) {
+int64_t ScaledLoad(int64_t load, int8_t scale, int32_t processors) {
+    if (load < 0) return 0;
+    if (scale == CpuScaleOneOpen) return load;
+    // Dividing the truncated percent again truncates as dividing the exact
+    // load would: floor(floor(x) / n) is floor(x / n).
+    if (scale == CpuScaleMachine && processors > 1) load /= processors;
+    return load > 100 ? 100 : load;
+}
+
+void UpdateExtremes(Readings& readings, std::atomic<int8_t>& seeded, int8_t scale,
+                    int32_t processors) {
     auto& row = readings.Row;
-    if (row[CpuCurrent] < 0) row[CpuCurrent] = 0;
-    if (row[CpuCurrent] > 100) row[CpuCurrent] = 100;
+    row[CpuCurrent] = ScaledLoad(row[CpuCurrent], scale, processors);
     if (seeded.load() == 0) {
         row[RamMinimum] = row[RamCurrent];
         row[CpuMinimum] = row[CpuCurrent];

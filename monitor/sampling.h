@@ -8,6 +8,8 @@
 //                                main loop)
 //   PauseEnd Pause(int32_t ms)   waits up to ms for the stop request or the
 //                                program's end
+//   void Passed(MonitorState&)   after each pass's hand-over: what else
+//                                keeps the pass (the log's row, the summary)
 #pragma once
 
 #include <cstdint>
@@ -35,7 +37,8 @@ template <typename Watch> void SamplingPass(MonitorState& state, Watch& watch) {
         state.ObservedProgram.Sampler = keptSampler;
         return;
     }
-    UpdateExtremes(state.Readings, state.ExtremesSeeded);
+    UpdateExtremes(state.Readings, state.ExtremesSeeded, state.Options.CpuScale,
+                   state.ProcessorCount);
     state.ValuesText = ValuesText(state.Readings, state.RowBreaks);
 }
 
@@ -48,6 +51,7 @@ uint32_t RunSamplingWorker(MonitorState& state, Watch& watch, int32_t interval) 
     while (state.Monitoring.load() == 1) {
         SamplingPass(state, watch);
         watch.HandOver(state.ValuesText);
+        watch.Passed(state);
         switch (watch.Pause(interval)) {
         case PauseEnd::Stop:
             return 0;

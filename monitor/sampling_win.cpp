@@ -3,29 +3,46 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include <memory>
+#include <vector>
+
 #include "monitor/monitor_win.h"
 #include "monitor/sampling.h"
+#include "monitor/job_sampler_win.h"
+#include "services/job.h"
+#include "services/owned_handle.h"
 #include "services/process_times.h"
 #include "toolkit/controls.h"
 
 namespace {
 
-using MemoryInfoFunction = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
+// How long the summary waits for a terminated program to be gone.
+constexpr DWORD FinalWaitMs = 2000;
 
 class Watch {
   public:
     explicit Watch(const ObservedProgram& program)
         : process_(program.ProcessHandle), stop_(program.StopEvent), times_(program.ProcessHandle) {
+        if (program.Job) job_ = std::make_unique<JobSampler>(program.Job);
     }
 
     void Sample(MonitorState& state) {
+        if (job_) {
+            job_->Sample(state);
+            return;
+        }
         SampleCpu(state);
         SampleMemory(state);
     }
 
     // Asked of the process itself: a program may well exit with the code
     // that otherwise means "still active".
-    bool Ended() const { return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0; }
+    bool Ended() const {
+        const bool ended =
+            job_ ? job_->Ended() : WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+        if (ended) NoteProgramEnd();
+        return ended;
+    }
 
     void HandOver(const Text& values) {
         // Handed over to the main thread, whose wait wakes for it: this is
@@ -34,6 +51,23 @@ class Watch {
     }
 
     PauseEnd Pause(int32_t interval) {
+        const PauseEnd end = job_ ? job_->Pause(stop_, interval) : PauseProcess(interval);
+        if (end == PauseEnd::ProgramEnded) NoteProgramEnd();
+        return end;
+    }
+
+    // The row of the pass just shown, so the log holds what the window showed.
+    void Passed(MonitorState& state) {
+        auto& summary = state.ObservedProgram.Summary;
+        summary.Passes.fetch_add(1);
+        // A program that ended before the first pass showed nothing to log.
+        if (state.ValuesText.empty()) return;
+        WriteReadingLog(
+            LogRowLine(LocalLogTime(), GetTickCount64() - summary.StartTick, state.Readings));
+    }
+
+  private:
+    PauseEnd PauseProcess(int32_t interval) {
         // The stop request first: when both hold, the quit is already under way.
         const HANDLE objects[] = {stop_, process_};
         const DWORD count = stop_ ? 2 : 1;
@@ -47,30 +81,32 @@ class Watch {
         return PauseEnd::Interval;
     }
 
-  private:
     void SampleCpu(MonitorState& state) {
-        auto& sampler = state.ObservedProgram.Sampler;
         uint64_t kernel = 0;
         uint64_t user = 0;
         // A failed query counts as no time used since the last sample.
-        const uint64_t used = times_.Read(&kernel, &user) ? kernel + user : sampler.LastProcessTime;
-        auto& load = state.Readings.Row[CpuCurrent];
-        load = SampleCpuLoad(sampler, used, GetTickCount(), load);
+        const uint64_t used = times_.Read(&kernel, &user)
+                                  ? kernel + user
+                                  : state.ObservedProgram.Sampler.LastProcessTime;
+        TakeLoad(state, used);
     }
 
     void SampleMemory(MonitorState& state) const {
         // Without the export the memory readings stay 0.
-        const auto query = reinterpret_cast<MemoryInfoFunction>(state.MemoryInfoFunction);
+        const auto query = MemoryQuery(state);
         if (!query) return;
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof counters;
-        if (query(process_, &counters, sizeof counters))
-            state.Readings.Row[RamCurrent] = static_cast<int64_t>(counters.WorkingSetSize);
+        if (!query(process_, &counters, sizeof counters)) return;
+        state.Readings.Row[RamCurrent] = static_cast<int64_t>(counters.WorkingSetSize);
+        RaiseAtLeast(state.ObservedProgram.Summary.PeakWorkingSet,
+                     static_cast<int64_t>(counters.PeakWorkingSetSize));
     }
 
     HANDLE process_;
     HANDLE stop_;
     ProcessTimes times_;
+    std::unique_ptr<JobSampler> job_;
 };
 
 } // namespace
@@ -78,4 +114,37 @@ class Watch {
 uint32_t SamplingWorker(int32_t interval) {
     Watch watch(Monitor.ObservedProgram);
     return RunSamplingWorker(Monitor, watch, interval);
+}
+
+void NoteProgramEnd() {
+    uint64_t running = 0;
+    Monitor.ObservedProgram.Summary.EndTick.compare_exchange_strong(running, GetTickCount64());
+}
+
+void FinishSummary() {
+    auto& program = Monitor.ObservedProgram;
+    auto& summary = program.Summary;
+    // The program was just ended, or ended by itself; the end of a process
+    // that is being terminated is not instant.
+    WaitForSingleObject(program.ProcessHandle, FinalWaitMs);
+    DWORD code = 0;
+    if (GetExitCodeProcess(program.ProcessHandle, &code)) summary.ExitCode = code;
+    // One more reading where the system keeps figures after the end (a
+    // job's accounting, an ended process's times); what cannot be read any
+    // more keeps what the passes saw.
+    uint64_t used = 0;
+    if (program.Job) {
+        if (JobAccountedTime(program.Job, &used)) RaiseAtLeast(summary.ProcessorTime, used);
+    } else {
+        uint64_t kernel = 0;
+        uint64_t user = 0;
+        ProcessTimes last(program.ProcessHandle);
+        if (last.Read(&kernel, &user)) RaiseAtLeast(summary.ProcessorTime, kernel + user);
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof counters;
+        const auto query = MemoryQuery(Monitor);
+        if (query && query(program.ProcessHandle, &counters, sizeof counters))
+            RaiseAtLeast(summary.PeakWorkingSet, static_cast<int64_t>(counters.PeakWorkingSetSize));
+    }
+    summary.Ended = true;
 }

@@ -41,6 +41,7 @@ enum ErrorCode : int8_t {
     ErrorForbiddenName = 4,
     ErrorNoSettingsFile = 5,
     ErrorNotStarted = 6,
+    ErrorLogFile = 7,
 };
 constexpr int8_t LastFatalError = ErrorNoPsapi;
 
@@ -77,9 +78,39 @@ struct Readings {
 
 // What the load of the next sample is measured against: the process's kernel
 // plus user time (100 ns units) and the tick count (ms) of the previous sample.
+// LastLoad is that sample's load before any scale or limit, kept for a pass
+// whose tick has not moved.
 struct CpuSampler {
     uint64_t LastProcessTime = 0;
     uint32_t LastTickCount = 0;
+    int64_t LastLoad = 0;
+};
+
+// The opt-in settings beside "Language" and "DInterval"; all 0 or empty when
+// absent, which keeps the tool as it was without them.
+enum CpuScaleMode : int8_t {
+    CpuScaleOneClamped = 0, // whole percent of one processor, 0..100
+    CpuScaleMachine = 1,    // percent of the whole machine, 0..100
+    CpuScaleOneOpen = 2,    // percent of one processor, no upper limit
+};
+
+struct Options {
+    int8_t Children = 0; // 1: the program and every process it starts
+    int8_t CpuScale = CpuScaleOneClamped;
+    Text LogFile; // empty: no log
+};
+
+// What the summary of an observation tells: written by the worker while
+// Monitoring is 1 and read by the main thread at any time (hence atomic), and
+// completed by the main thread once the worker has ended.
+struct RunSummary {
+    uint64_t StartTick = 0;                  // GetTickCount64 just before the launch
+    std::atomic<uint64_t> EndTick{0};        // 0 while the program runs
+    std::atomic<uint64_t> ProcessorTime{0};  // kernel plus user, 100 ns units
+    std::atomic<int64_t> PeakWorkingSet{0};  // bytes, as the system recorded it
+    std::atomic<int32_t> Passes{0};          // passes taken so far
+    uint32_t ExitCode = 0;
+    bool Ended = false; // ExitCode and EndTick are final
 };
 
 struct ObservedProgram {
@@ -93,6 +124,11 @@ struct ObservedProgram {
     void* StopEvent = nullptr;     // ends the worker's pause; owned by the monitor
     int32_t WorkerThread = 0;
     CpuSampler Sampler;
+    void* Job = nullptr;       // with Children=1; owned by the launch record
+    void* LogHandle = nullptr; // the open log file; owned by the monitor
+    RunSummary Summary;
+    Text SummaryTipText;       // the tooltip's text; main thread only
+    int32_t SummaryTipPasses = -1;
 };
 
 struct RegistryQuery {
@@ -126,6 +162,8 @@ struct MonitorState {
     struct Readings Readings;
     RegistryQuery Registry;
     struct ObservedProgram ObservedProgram;
+    struct Options Options;
+    int32_t ProcessorCount = 1;
     std::atomic<int8_t> ExtremesSeeded{0};
     std::array<Text, ErrorTextSlots> ErrorTexts;
     std::array<Text, StateTextSlots> StateTexts;

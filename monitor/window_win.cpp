@@ -5,6 +5,7 @@
 #include "toolkit/controls.h"
 #include "toolkit/events.h"
 #include "toolkit/statusbar.h"
+#include "toolkit/tooltip.h"
 #include "toolkit/window.h"
 
 namespace {
@@ -66,6 +67,9 @@ void BuildMainWindow() {
     NewLabel(ColumnColons, 106, 146, 8, 110, Monitor.ColonsText.c_str(), LabelLeft);
     NewLabel(ColumnValues, 116, 146, 120, 110, "", LabelRight);
     NewLabel(ColumnUnits, 250, 146, 30, 110, Monitor.UnitsText.c_str(), LabelLeft);
+    // The summary of the observation rests over the readings block; without
+    // a tooltip the window works all the same.
+    AttachTooltip(FrameReadings, "");
 
     SetControlColour(FieldCommandLine, ColourBackground, LightGrey);
     SetControlColour(SpinInterval, ColourBackground, LightGrey);

@@ -12,6 +12,10 @@
 // in a record and return it; no redirection, no wait, shown normally, and the
 // shell may open the file when it cannot be started as a program.
 constexpr uint32_t LaunchOpen = 4;
+// With LaunchOpen: the program starts suspended, is put into a job object of
+// its own and only then resumes, so that every process it starts, directly or
+// not, belongs to the job. The record then answers for the whole job.
+constexpr uint32_t LaunchInJob = 8;
 
 struct LaunchRecord;
 
@@ -36,23 +40,29 @@ SHELLEXECUTEINFOA ShellRequestFor(const char* path, const char* parameters, cons
 #endif
 
 // Starts path with parameters in directory (null or empty: the caller's own).
-// Null texts count as empty. Any flag word other than LaunchOpen gives 0, as
-// does a start that neither the program start nor the shell manage.
+// Null texts count as empty. Any flag word other than LaunchOpen, alone or
+// with LaunchInJob, gives 0, as does a start that neither the program start
+// nor the shell manage. A program the shell starts is never in a job; one
+// whose job cannot be made runs on alone, without one.
 LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char* directory,
                             uint32_t flags);
 
 // 1 while the program runs (a failed wait counts as running), 0 once it has
-// ended or for record 0.
+// ended or for record 0. With a job: 1 while any process of the job lives.
 int32_t IsProgramAlive(LaunchRecord* record);
 
 // The process identifier; -1 for a program the shell started, 0 for record 0.
 int32_t ProcessIdOf(LaunchRecord* record);
 
-// Ends the program with exit code 0xFFFFFFFF; non-zero on success. The record
-// stays until ReleaseLaunched.
+// Ends the program, or every process of its job, with exit code 0xFFFFFFFF;
+// non-zero on success. The record stays until ReleaseLaunched.
 int32_t KillLaunched(LaunchRecord* record);
 
-// Closes the record's handle and destroys the record. Record 0 is ignored.
+// The job object of a program started with LaunchInJob, owned by the record
+// (valid until ReleaseLaunched); null for any other.
+void* JobOfLaunched(LaunchRecord* record);
+
+// Closes the record's handles and destroys the record. Record 0 is ignored.
 void ReleaseLaunched(LaunchRecord* record);
 
 // Number of records not yet released (for leak checks in tests).

@@ -5,13 +5,16 @@
 
 #include <mutex>
 #include <new>
+#include <utility>
 
 #include "services/libraries.h"
 #include "services/lock.h"
+#include "services/job.h"
 #include "services/owned_handle.h"
 
 struct LaunchRecord {
     OwnedHandle process;
+    OwnedHandle job; // with LaunchInJob
     int32_t processId = 0;
     LaunchRecord* previous = nullptr;
     LaunchRecord* next = nullptr;
@@ -25,11 +28,12 @@ Lock launchLock;
 LaunchRecord* launchList = nullptr;
 int32_t liveRecords = 0;
 
-LaunchRecord* LinkRecord(HANDLE process, int32_t processId) {
+LaunchRecord* LinkRecord(HANDLE process, int32_t processId, OwnedHandle job = OwnedHandle()) {
     auto* record = new (std::nothrow) LaunchRecord;
     if (!record) {
         // Without a record nobody could end or release the program: end it
         // now rather than leave it running unseen.
+        if (job.valid()) TerminateJobObject(job.get(), 0xFFFFFFFF);
         if (process) {
             TerminateProcess(process, 0xFFFFFFFF);
             CloseHandle(process);
@@ -37,6 +41,7 @@ LaunchRecord* LinkRecord(HANDLE process, int32_t processId) {
         return nullptr;
     }
     record->process.reset(process);
+    record->job = std::move(job);
     record->processId = processId;
     std::lock_guard hold(launchLock);
     record->next = launchList;
@@ -78,6 +83,15 @@ LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
     return LinkRecord(shell.hProcess, -1);
 }
 
+// Puts the suspended process into a new job before its first instruction
+// runs, so not even its earliest child can start outside the job. Without a
+// job the program runs on by itself: better watched alone than not started.
+OwnedHandle JobFor(HANDLE process) {
+    OwnedHandle job(CreateJobObjectA(nullptr, nullptr));
+    if (job.valid() && !AssignProcessToJobObject(job.get(), process)) job.reset();
+    return job;
+}
+
 } // namespace
 
 SHELLEXECUTEINFOA ShellRequestFor(const char* path, const char* parameters, const char* directory) {
@@ -96,7 +110,8 @@ SHELLEXECUTEINFOA ShellRequestFor(const char* path, const char* parameters, cons
 
 LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char* directory,
                             uint32_t flags) {
-    if (flags != LaunchOpen) return nullptr;
+    if (flags != LaunchOpen && flags != (LaunchOpen | LaunchInJob)) return nullptr;
+    const bool inJob = (flags & LaunchInJob) != 0;
     const std::string_view pathText = TextView(path);
     const std::string_view parameterText = TextView(parameters);
     // An empty path names nothing to start; handed to the shell it would open
@@ -110,16 +125,28 @@ LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION started{};
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, NORMAL_PRIORITY_CLASS,
-                       nullptr, startDirectory, &startup, &started)) {
-        CloseHandle(started.hThread);
-        return LinkRecord(started.hProcess, static_cast<int32_t>(started.dwProcessId));
+    const DWORD creation = NORMAL_PRIORITY_CLASS | (inJob ? CREATE_SUSPENDED : 0);
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, creation, nullptr,
+                       startDirectory, &startup, &started)) {
+        OwnedHandle thread(started.hThread);
+        OwnedHandle job;
+        if (inJob) {
+            job = JobFor(started.hProcess);
+            ResumeThread(thread.get());
+        }
+        return LinkRecord(started.hProcess, static_cast<int32_t>(started.dwProcessId),
+                          std::move(job));
     }
     return StartThroughShell(path, parameterText, startDirectory);
 }
 
 int32_t IsProgramAlive(LaunchRecord* record) {
     if (!record) return 0;
+    if (record->job.valid()) {
+        // A failed query counts as running, as a failed wait does below.
+        const int32_t live = JobLiveProcesses(record->job.get());
+        return live == 0 ? 0 : 1;
+    }
     // Only a signalled handle proves the end; a failed wait must not make the
     // caller give up a program that may still be running.
     return WaitForSingleObject(record->process.get(), 0) == WAIT_OBJECT_0 ? 0 : 1;
@@ -131,12 +158,18 @@ int32_t ProcessIdOf(LaunchRecord* record) {
 
 int32_t KillLaunched(LaunchRecord* record) {
     if (!record || !record->process.valid()) return 0;
+    if (record->job.valid()) return TerminateJobObject(record->job.get(), 0xFFFFFFFF) ? 1 : 0;
     return TerminateProcess(record->process.get(), 0xFFFFFFFF) ? 1 : 0;
+}
+
+void* JobOfLaunched(LaunchRecord* record) {
+    return record ? record->job.get() : nullptr;
 }
 
 void ReleaseLaunched(LaunchRecord* record) {
     if (!record) return;
     record->process.reset();
+    record->job.reset();
     UnlinkRecord(record);
     delete record;
 }

@@ -88,3 +88,16 @@ class ProcessTimes {
     struct Reader;
     std::unique_ptr<Reader> reader_;
 };
+
+// The times of every thread of the processes, from one snapshot of the
+// system's threads, recorded into threads by thread identifier: the total
+// keeps the threads, and so the processes, that have ended. False when no
+// snapshot can be had. For a job of processes under Wine, whose job
+// accounting reads 0: one snapshot costs as much as for a single process.
+bool ReadThreadTimes(const std::vector<uint32_t>& processIds, AccumulatedTimes& threads,
+                     CpuTimes* total);
+
+// Kernel plus user time in 100 ns units of every process the job has held,
+// ended ones included, from the job's own accounting. False when it cannot
+// be read, and under Wine, whose job accounting reads 0 however busy the job.
+bool JobAccountedTime(void* job, uint64_t* total100ns);

@@ -1,6 +1,7 @@
 #include "services/process_times.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -214,4 +215,37 @@ bool ProcessTimes::Read(uint64_t* kernel100ns, uint64_t* user100ns) {
 const char* ProcessTimes::Source() const {
     if (!reader_->wine) return "process";
     return reader_->linuxStat.valid() ? "linux" : "threads";
+}
+
+bool JobAccountedTime(void* job, uint64_t* total100ns) {
+    *total100ns = 0;
+    if (RunningUnderWine()) return false;
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                   sizeof accounting, nullptr))
+        return false;
+    *total100ns = static_cast<uint64_t>(accounting.TotalKernelTime.QuadPart) +
+                  static_cast<uint64_t>(accounting.TotalUserTime.QuadPart);
+    return true;
+}
+
+bool ReadThreadTimes(const std::vector<uint32_t>& processIds, AccumulatedTimes& threads,
+                     CpuTimes* total) {
+    OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot.valid()) return false;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
+        if (std::find(processIds.begin(), processIds.end(), entry.th32OwnerProcessID) ==
+            processIds.end())
+            continue;
+        OwnedHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+        FILETIME created, exited, kernel, user;
+        if (!thread.valid() || !GetThreadTimes(thread.get(), &created, &exited, &kernel, &user))
+            continue;
+        threads.Record(entry.th32ThreadID, {Hundreds(kernel), Hundreds(user)});
+    }
+    *total = threads.EndRound();
+    return true;
 }

@@ -30,6 +30,7 @@ struct FakeWatch {
     }
     bool Ended() const { return sampled > passes; }
     void HandOver(const Text& values) { handed.push_back(values); }
+    void Passed(MonitorState&) {}
     PauseEnd Pause(int32_t) {
         if (static_cast<size_t>(sampled) <= pauses.size()) return pauses[sampled - 1];
         return PauseEnd::ProgramEnded;

@@ -1,0 +1,77 @@
+// The observed program with Children=1: its job read as one program, and
+// the pause that waits for the job's last process to end. Used by the
+// sampling worker, which owns one for the observation, and by the benchmark.
+#pragma once
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <atomic>
+#include <cstdint>
+#include <vector>
+
+#include "monitor/sampling.h"
+#include "services/owned_handle.h"
+#include "services/process_times.h"
+
+using MemoryInfoFunction = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
+
+// The bound memory query; null when the export is missing.
+inline MemoryInfoFunction MemoryQuery(const MonitorState& state) {
+    return reinterpret_cast<MemoryInfoFunction>(state.MemoryInfoFunction);
+}
+
+template <typename Figure> void RaiseAtLeast(std::atomic<Figure>& kept, Figure value) {
+    if (value > kept.load()) kept.store(value);
+}
+
+// The load from the processor time used, kernel plus user, of the program or
+// of its whole job, and the summary's processor time. The sampler keeps the
+// load before its scale, for a pass whose tick has not moved.
+void TakeLoad(MonitorState& state, uint64_t used);
+
+// One live process of the job, opened once.
+struct JobMember {
+    uint32_t id;
+    OwnedHandle process;
+    bool seen;
+};
+
+// The job as one program: the time of all its processes, ended ones
+// included, and the working sets of the live ones summed. Its peak is the
+// sum of each process's own recorded peak, kept for those that ended: no
+// peak between two passes escapes it, though processes that peaked at
+// different moments count in full.
+class JobSampler {
+  public:
+    explicit JobSampler(void* job) : job_(job) {}
+
+    // Into the current readings, the sampler and the summary.
+    void Sample(MonitorState& state);
+
+    bool Ended() const;
+
+    // Waits for the stop request (null: none) or for the last process of the
+    // job to end. A process that ends while others live only starts the wait
+    // again with the job's processes of now, for the rest of the interval.
+    PauseEnd Pause(HANDLE stop, int32_t interval);
+
+    // Live processes read in the last pass.
+    size_t Members() const { return members_.size(); }
+
+  private:
+    void Refresh();
+    uint64_t MembersTime();
+    void RaisePeak(uint32_t id, uint64_t bytes);
+
+    void* job_;
+    std::vector<JobMember> members_;
+    AccumulatedTimes threads_;
+    // Each process's highest recorded peak, by identifier; a job holds few
+    // processes, so a list searched in order is enough.
+    struct Peak {
+        uint32_t id;
+        uint64_t bytes;
+    };
+    std::vector<Peak> peaks_;
+};

@@ -1,0 +1,35 @@
+#include "services/job.h"
+
+#include <windows.h>
+
+int32_t JobLiveProcesses(void* job) {
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                   sizeof accounting, nullptr))
+        return -1;
+    return static_cast<int32_t>(accounting.ActiveProcesses);
+}
+
+std::vector<uint32_t> JobProcessIds(void* job) {
+    // Room for a tree of some size at first; a larger one asks again with
+    // the number the job reported.
+    DWORD room = 64;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::vector<ULONG_PTR> block(2 + room);
+        auto* list = reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST*>(block.data());
+        list->NumberOfAssignedProcesses = room;
+        const DWORD size = static_cast<DWORD>(block.size() * sizeof(ULONG_PTR));
+        const BOOL asked =
+            QueryInformationJobObject(job, JobObjectBasicProcessIdList, list, size, nullptr);
+        if (asked && list->NumberOfProcessIdsInList >= list->NumberOfAssignedProcesses) {
+            std::vector<uint32_t> ids;
+            for (DWORD i = 0; i < list->NumberOfProcessIdsInList; ++i)
+                ids.push_back(static_cast<uint32_t>(list->ProcessIdList[i]));
+            return ids;
+        }
+        if (!asked && GetLastError() != ERROR_MORE_DATA) break;
+        room = list->NumberOfAssignedProcesses > room ? list->NumberOfAssignedProcesses + 16
+                                                      : room * 2;
+    }
+    return {};
+}
