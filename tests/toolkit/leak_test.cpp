@@ -1,5 +1,6 @@
 // Creating and disposing of a window with every control kind, status bars
-// and texts handed over from other threads, a thousand times, leaves the toolkit's counts and the process's memory where they were.
+// and texts handed over from other threads, a thousand times, leaves the
+// toolkit's counts and the process's memory where they were.
 #include <gtest/gtest.h>
 
 #include "tests/toolkit/toolkit_drive.h"
