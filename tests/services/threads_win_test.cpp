@@ -35,9 +35,28 @@ uint32_t WaitForGate(int32_t gate) {
     return 0;
 }
 
-uint32_t ReturnParameter(int32_t parameter) {
+// Held shut until a test has taken the thread's handle, so the thread is
+// still registered when it is looked at.
+HANDLE parameterGate = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+
+uint32_t ReturnParameterWhenLetGo(int32_t parameter) {
+    WaitForSingleObject(parameterGate, INFINITE);
     return static_cast<uint32_t>(parameter);
 }
+
+// The number the first spawn of this program got, taken before any test
+// runs, so that the check does not depend on which tests run or in what order.
+int32_t firstNumber = 0;
+
+struct FirstSpawn : testing::Environment {
+    void SetUp() override {
+        InitThreadTable();
+        const int32_t gate = NewGate();
+        firstNumber = SpawnThread(WaitForGate, gate);
+        SetEvent(gates[gate]);
+    }
+};
+const testing::Environment* const firstSpawn = testing::AddGlobalTestEnvironment(new FirstSpawn);
 
 class ThreadsTest : public testing::Test {
   protected:
@@ -51,23 +70,24 @@ class ThreadsTest : public testing::Test {
     }
 };
 
-// Runs first in this program: no thread has been spawned before it.
 TEST_F(ThreadsTest, NumbersCountFromOneAndAreNeverReused) {
+    EXPECT_EQ(firstNumber, 1);
     const int32_t gate = NewGate();
-    EXPECT_EQ(SpawnThread(WaitForGate, gate), 1);
-    EXPECT_EQ(SpawnThread(WaitForGate, gate), 2);
+    const int32_t first = SpawnThread(WaitForGate, gate);
+    ASSERT_NE(first, 0);
+    EXPECT_EQ(SpawnThread(WaitForGate, gate), first + 1);
     SetEvent(gates[gate]);
-    ASSERT_TRUE(Ends(1));
-    ASSERT_TRUE(Ends(2));
-    // The next spawn purges 1 and 2; their numbers stay used up.
-    EXPECT_EQ(SpawnThread(WaitForGate, NewGate()), 3);
-    EXPECT_EQ(ThreadAlive(1), 0);
+    ASSERT_TRUE(Ends(first));
+    ASSERT_TRUE(Ends(first + 1));
+    // The next spawn purges both; their numbers stay used up.
+    EXPECT_EQ(SpawnThread(WaitForGate, NewGate()), first + 2);
+    EXPECT_EQ(ThreadAlive(first), 0);
     EXPECT_EQ(ThreadAlive(0), 0);
     EXPECT_EQ(LiveThreadHandle(0), nullptr);
     EXPECT_EQ(ThreadAlive(1000000), 0);
     // No procedure, no thread and no number.
     EXPECT_EQ(SpawnThread(nullptr, 0), 0);
-    EXPECT_EQ(SpawnThread(WaitForGate, NewGate()), 4);
+    EXPECT_EQ(SpawnThread(WaitForGate, NewGate()), first + 3);
 }
 
 // The handle a running thread had is closed by the first spawn after its end,
@@ -94,16 +114,13 @@ TEST_F(ThreadsTest, EndedThreadsHandleIsClosedByTheNextSpawn) {
 
 TEST_F(ThreadsTest, ParameterReachesTheProcedureUnchanged) {
     for (const int32_t parameter : {-7, 0, INT32_MAX, INT32_MIN}) {
-        const int32_t number = SpawnThread(ReturnParameter, parameter);
+        ResetEvent(parameterGate);
+        const int32_t number = SpawnThread(ReturnParameterWhenLetGo, parameter);
         ASSERT_NE(number, 0);
-        // Taken while registered; the thread may have ended already.
-        HANDLE handle = nullptr;
-        ASSERT_TRUE(PollUntil([&] {
-            handle = LiveThreadHandle(number);
-            return handle != nullptr || ThreadAlive(number) == 0;
-        }));
-        if (!handle) continue; // ended before we looked: nothing to read
-        WaitForSingleObject(handle, 20000);
+        HANDLE handle = LiveThreadHandle(number);
+        ASSERT_NE(handle, nullptr);
+        SetEvent(parameterGate);
+        ASSERT_EQ(WaitForSingleObject(handle, 20000), WAIT_OBJECT_0);
         DWORD exitCode = 0;
         EXPECT_TRUE(GetExitCodeThread(handle, &exitCode));
         EXPECT_EQ(exitCode, static_cast<uint32_t>(parameter));

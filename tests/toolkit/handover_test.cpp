@@ -88,8 +88,9 @@ TEST_F(HandOver, WorkerTextEndsAnUnlimitedWaitWithinASecond) {
         EXPECT_NE(std::find(codes.begin(), codes.end(), EventRepaint), codes.end());
         EXPECT_EQ(LastEventWindow(), TestWindow);
 
-        WaitForSingleObject(worker, 5000);
-        WaitForSingleObject(watchdog, 5000);
+        // A worker stuck in its hand-over fails here instead of hanging.
+        EXPECT_EQ(WaitForSingleObject(worker, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
+        EXPECT_EQ(WaitForSingleObject(watchdog, 5000), static_cast<DWORD>(WAIT_OBJECT_0));
         CloseHandle(worker);
         CloseHandle(watchdog);
         CloseHandle(job.go);
