@@ -442,7 +442,11 @@ int64_t WatchLoad(const Brenk& brenk, const std::string& token, int64_t divisor,
     int64_t highest = 0;
     int64_t linuxHighest = 0;
     for (int pass = 1; pass <= 3; ++pass) {
-        const std::vector<int64_t> row = brenk.NextValues(before);
+        std::vector<int64_t> row = brenk.NextValues(before);
+        // A pass with the figures of the one before leaves the text as it was
+        // (one busy thread at CpuScale=1 reads 49 or 50 beside a steady
+        // working set): the figures shown are then that pass's.
+        if (row.empty()) row = ParseValues(brenk.Text(ColumnValues));
         const LinuxFigures now = ReadLinuxFigures(token);
         if (!Check(!row.empty(), "pass " + std::to_string(pass) + " shows readings")) return -1;
         const int64_t linux = LinuxLoad(last, now) / divisor;
