@@ -10,41 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/brenk_names.h"
 #include "tests/e2e/robot_checks.h"
 #include "tests/e2e/window_robot.h"
 #include "tests/programs/test_programs.h"
-
-// Controls of brenk's window, by their numbers (the native identifiers).
-enum Control : int {
-    LabelProgram = 4,
-    LabelCommandLine = 5,
-    LabelInterval = 6,
-    LabelDefaultInterval = 7,
-    FieldProgramName = 8,
-    FieldCommandLine = 9,
-    SpinInterval = 10,
-    ButtonOpen = 11,
-    ButtonStart = 12,
-    ButtonQuit = 13,
-    TextSystemInfo = 14,
-    ColumnCaptions = 15,
-    ColumnColons = 16,
-    ColumnValues = 17,
-    ColumnUnits = 18,
-};
-
-const char* const WindowTitle = "Brenk v0.1b";
-const char* const ErrorBoxTitle = "Guru-Attack!";
-const char* const Credit = "Brenk v0.1b by the Brenk project";
-const char* const RequesterTitle = "Choose Program...";
-const char* const StatusNotOpened = "Program not opened !";
-const char* const StatusOpened = "Program opened";
-const char* const StatusStarted = "Program started";
-const char* const StatusRunning = "Program is running...";
-const char* const StatusTerminated = "Program terminated";
-// How the requester names the drive root C:\ it starts in: by the drive's
-// label (none here) and its letter.
-const char* const FirstLookIn = " (C:)";
 
 // ---- brenk.exe and its window.
 
@@ -64,10 +33,12 @@ struct Brenk {
     // A failed check may leave the tool or its program running: end what
     // this robot started, so no test leaves a process behind.
     ~Brenk() {
-        for (DWORD child : children) {
-            Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child));
-            if (process.valid() && WaitForSingleObject(process.value, 0) == WAIT_TIMEOUT)
-                TerminateProcess(process.value, 1);
+        for (DWORD child : children)
+            EndProcess(child);
+        // Programs it was handed from outside were never seen by the robot.
+        for (int round = 0; info.hProcess && Running() && round < 16; ++round) {
+            const DWORD child = ChildProcess(nullptr);
+            if (!child || !EndProcess(child)) break;
         }
         if (info.hProcess) {
             if (WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT)
@@ -77,16 +48,30 @@ struct Brenk {
         }
     }
 
-    bool Start(const std::string& folder) {
+    // Starts brenk.exe in folder with the arguments after its own name.
+    bool Start(const std::string& folder, const std::string& arguments = "") {
         std::string command = "\"" + BrenkPath() + "\"";
+        if (!arguments.empty()) command += " " + arguments;
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         return Check(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                     folder.c_str(), &startup, &info) != 0,
-                     "brenk.exe starts", BrenkPath());
+                     "brenk.exe starts", command);
     }
 
     bool Running() const { return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT; }
+
+    // Ends a process the robot's checks may have left running; false when
+    // it cannot be opened.
+    static bool EndProcess(DWORD id) {
+        Handle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
+        if (!process.valid()) return false;
+        if (WaitForSingleObject(process.value, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.value, 1);
+            WaitForSingleObject(process.value, StepLimitMs);
+        }
+        return true;
+    }
 
     HWND FindWindowOf(const char* title) const {
         return FindTopWindow(info.dwProcessId, nullptr, title);
@@ -176,6 +161,25 @@ struct Brenk {
         return CheckText(what + " (enabled 8..13)", EnabledRow(), wanted);
     }
 
+    // The control of brenk's window that has the keyboard focus: its number,
+    // -1 when the focus is elsewhere or nowhere.
+    int Focused() const {
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        if (!GetGUIThreadInfo(info.dwThreadId, &thread) || !thread.hwndFocus ||
+            GetParent(thread.hwndFocus) != window)
+            return -1;
+        return GetDlgCtrlID(thread.hwndFocus);
+    }
+    // The focus settles on the control, which is then enabled.
+    bool CheckFocus(int control, const std::string& when) const {
+        int seen = -1;
+        PollUntil([&] { return (seen = Focused()) == control; }, StepLimitMs);
+        return Check(seen == control && Enabled(control),
+                     "the focus is on control " + std::to_string(control) + " " + when,
+                     "it is on " + std::to_string(seen));
+    }
+
     bool Close(DWORD limitMs = StepLimitMs) {
         PostMessageA(window, WM_CLOSE, 0, 0);
         if (!Check(WaitForSingleObject(info.hProcess, limitMs) == WAIT_OBJECT_0,
@@ -186,7 +190,8 @@ struct Brenk {
         return Check(code == 0, "brenk.exe exit code 0", std::to_string(code));
     }
 
-    // The observed program: a child of brenk.exe with the file name.
+    // The observed program: a child of brenk.exe with the file name (any
+    // when null); 0 when there is none.
     DWORD ChildProcess(const char* exeName) const {
         Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
         PROCESSENTRY32 entry{};
@@ -195,7 +200,7 @@ struct Brenk {
         for (BOOL more = Process32First(snapshot.value, &entry); more;
              more = Process32Next(snapshot.value, &entry)) {
             if (entry.th32ParentProcessID == info.dwProcessId &&
-                _stricmp(entry.szExeFile, exeName) == 0)
+                (!exeName || _stricmp(entry.szExeFile, exeName) == 0))
                 found = entry.th32ProcessID;
         }
         return found;

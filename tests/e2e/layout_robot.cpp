@@ -9,10 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "tests/e2e/brenk_driver.h"
-#include "tests/programs/test_programs.h"
-
-using namespace brenk_driver;
+#include "tests/e2e/brenk_window.h"
 
 namespace {
 
@@ -76,7 +73,7 @@ HFONT ControlsFont(HDC screen) {
 }
 
 void CheckTextFits(HDC screen, HWND control, Kind kind) {
-    const std::string text = TextOf(control);
+    const std::string text = WindowText(control);
     RECT inner{};
     GetClientRect(control, &inner);
     RECT natural{};
@@ -100,10 +97,12 @@ int main(int argc, char** argv) {
     // Physical pixels, as brenk lays itself out in them.
     SetProcessDPIAware();
     dpi = std::atoi(argv[1]);
-    const std::string folder = EnglishRunFolder("layout");
+    const std::string folder = RunFolder("layout");
+    WriteWholeFile(folder + "\\Brenk.ini", EnglishIni());
     Brenk brenk;
     const std::string token = "brenk-layout-" + std::to_string(GetCurrentProcessId());
-    if (!brenk.Start(folder, "\"" + TestProgramPath("burn_user.exe") + "\" 60000 " + token))
+    if (!brenk.Start(folder, "\"" + TestProgramPath("burn_user.exe") + "\" 60000 " + token) ||
+        !brenk.WaitReady())
         return 1;
     std::string values;
     PollUntil([&] { return (values = brenk.Text(ColumnValues)).size() > 20; }, StepLimitMs);
@@ -138,7 +137,7 @@ int main(int argc, char** argv) {
     ReleaseDC(nullptr, screen);
 
     brenk.Click(ButtonQuit);
-    brenk.WaitStatus("Program terminated");
+    brenk.WaitStatus(StatusTerminated);
     brenk.Close();
     std::printf("layout at %d: %s\n", dpi, failures ? "FAILED" : "passed");
     return failures ? 1 : 0;

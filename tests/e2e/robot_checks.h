@@ -137,24 +137,27 @@ struct LinuxFigures {
     ULONGLONG at = 0; // GetTickCount64 when read
 };
 
-inline std::string LinuxProcessWithToken(const std::string& token) {
+// Every Linux process whose command line holds the token.
+inline std::vector<std::string> LinuxProcessesWithToken(const std::string& token) {
+    std::vector<std::string> found;
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA("Z:\\proc\\*", &entry);
-    if (search == INVALID_HANDLE_VALUE) return "";
-    std::string found;
+    if (search == INVALID_HANDLE_VALUE) return found;
     do {
         const std::string name = entry.cFileName;
         if (name.empty() || name.find_first_not_of("0123456789") != std::string::npos) continue;
         std::string line = ReadWholeFile("Z:\\proc\\" + name + "\\cmdline");
         for (char& c : line)
             if (c == '\0') c = ' ';
-        if (line.find(token) != std::string::npos) {
-            found = name;
-            break;
-        }
+        if (line.find(token) != std::string::npos) found.push_back(name);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
     return found;
+}
+
+inline std::string LinuxProcessWithToken(const std::string& token) {
+    const std::vector<std::string> found = LinuxProcessesWithToken(token);
+    return found.empty() ? "" : found.front();
 }
 
 inline LinuxFigures ReadLinuxFigures(const std::string& linuxPid) {

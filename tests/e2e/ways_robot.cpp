@@ -9,16 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tests/e2e/brenk_driver.h"
-#include "tests/programs/test_programs.h"
-
-using namespace brenk_driver;
+#include "tests/e2e/brenk_window.h"
 
 namespace {
-
-std::string Token(const char* what) {
-    return std::string("brenk-ways-") + what + "-" + std::to_string(GetCurrentProcessId());
-}
 
 // Drops files on brenk's window as the shell does: a WM_DROPFILES whose handle
 // is a DROPFILES block in brenk's own memory.
@@ -41,57 +34,49 @@ bool DropFiles(const Brenk& brenk, const std::vector<std::string>& files) {
 void Start(const Brenk& brenk, const std::string& commandLine) {
     SetWindowTextTo(brenk.Control(FieldCommandLine), commandLine);
     brenk.Click(ButtonStart);
-    brenk.WaitStatus("Program is running...");
+    brenk.WaitStatus(StatusRunning);
 }
 
 // Dropped files open the first as if chosen, not started, and are ignored
 // while a program is watched. After each action the focus is on the control
 // the next step needs, never on one just disabled.
 int DropsAndFocus() {
-    const std::string folder = EnglishRunFolder("ways_drops_and_focus");
+    const std::string folder = RunFolder("ways_drops_and_focus");
+    WriteWholeFile(folder + "\\Brenk.ini", EnglishIni());
     Brenk brenk;
-    if (!brenk.Start(folder)) return 1;
+    if (!brenk.Start(folder) || !brenk.WaitReady()) return 1;
     // What makes the shell offer the window files at all.
     Check(GetWindowLongA(brenk.window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES,
           "the window accepts dropped files");
     if (!DropFiles(brenk, {TestProgramPath("burn_user.exe"), TestProgramPath("exit_code.exe")}) ||
-        !brenk.WaitStatus("Program opened"))
+        !brenk.WaitStatus(StatusOpened))
         return 1;
     CheckText("the first file is opened", brenk.Text(FieldProgramName), "burn_user.exe");
     CheckText("ready to start (enabled 8..13)", brenk.EnabledRow(), "011110");
-    Check(brenk.Child(nullptr) == 0, "nothing started");
+    Check(brenk.ChildProcess(nullptr) == 0, "nothing started");
     brenk.CheckFocus(ButtonStart, "after Open");
 
-    Start(brenk, "60000 " + Token("drop"));
+    Start(brenk, "60000 " + UniqueToken("drop"));
     brenk.CheckFocus(ButtonQuit, "after Start");
     DropFiles(brenk, {TestProgramPath("exit_code.exe")});
     Sleep(500); // nothing to wait for: the drop must not show
     CheckText("the watched program stays", brenk.Text(FieldProgramName), "burn_user.exe");
-    CheckText("still monitoring", brenk.Status(), "Program is running...");
+    CheckText("still monitoring", brenk.Status(), StatusRunning);
     brenk.Click(ButtonQuit);
-    brenk.WaitStatus("Program terminated");
+    brenk.WaitStatus(StatusTerminated);
     brenk.CheckFocus(ButtonStart, "after Quit");
 
-    Start(brenk, "500 " + Token("own-end"));
-    brenk.WaitStatus("Program terminated");
+    Start(brenk, "500 " + UniqueToken("own-end"));
+    brenk.WaitStatus(StatusTerminated);
     brenk.CheckFocus(ButtonStart, "after the program's own end");
 
     // A failed start: the focus goes back from the error box to Start.
     const std::string broken = folder + "\\broken.exe";
-    Handle file(CreateFileA(broken.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-    DWORD written = 0;
-    WriteFile(file.value, "no program\r\n", 12, &written, nullptr);
-    file.reset();
-    if (!DropFiles(brenk, {broken}) || !brenk.WaitStatus("Program opened")) return 1;
-    brenk.Click(ButtonStart);
-    HWND box = nullptr;
-    PollUntil([&] { return (box = FindTopWindow(brenk.info.dwProcessId, nullptr,
-                                                "Guru-Attack!")) != nullptr; },
-              StepLimitMs);
-    if (!Check(box != nullptr, "an error box appears")) return 1;
-    PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, IDOK)));
-    brenk.WaitStatus("Program opened");
+    if (!WriteWholeFile(broken, "no program\r\n") || !DropFiles(brenk, {broken}) ||
+        !brenk.WaitStatus(StatusOpened) || !brenk.Click(ButtonStart) ||
+        !brenk.AnswerErrorBox("Unable to start Program !"))
+        return 1;
+    brenk.WaitStatus(StatusOpened);
     brenk.CheckFocus(ButtonStart, "after a failed start");
     brenk.Close();
     return failures ? 1 : 0;
@@ -101,12 +86,13 @@ int DropsAndFocus() {
 // arguments reach the program as they were given to brenk; a missing PROGRAM
 // gives what choosing a missing file gives.
 int CommandLine() {
-    const std::string folder = EnglishRunFolder("ways_command_line");
-    const std::string arguments = "3000 " + Token("start");
+    const std::string folder = RunFolder("ways_command_line");
+    WriteWholeFile(folder + "\\Brenk.ini", EnglishIni());
+    const std::string arguments = "3000 " + UniqueToken("start");
     {
         Brenk brenk;
         if (!brenk.Start(folder, "\"" + TestProgramPath("burn_user.exe") + "\" " + arguments) ||
-            !brenk.WaitStatus("Program is running..."))
+            !brenk.WaitReady() || !brenk.WaitStatus(StatusRunning))
             return 1;
         CheckText("the program's name", brenk.Text(FieldProgramName), "burn_user.exe");
         CheckText("the command-line field", brenk.Text(FieldCommandLine), arguments);
@@ -116,7 +102,7 @@ int CommandLine() {
         PollUntil([&] { return (values = brenk.Text(ColumnValues)).size() > 20; }, StepLimitMs);
         Check(std::count(values.begin(), values.end(), '\n') == 7, "readings appear", values);
         brenk.CheckFocus(ButtonQuit, "after a start from the command line");
-        brenk.WaitStatus("Program terminated");
+        brenk.WaitStatus(StatusTerminated);
         brenk.Close();
     }
     {
@@ -127,8 +113,9 @@ int CommandLine() {
         DeleteFileA(written.c_str());
         CopyFileA(TestProgramPath("write_args.exe").c_str(), program.c_str(), FALSE);
         Brenk brenk;
-        if (!brenk.Start(folder, "\"" + program + "\" \"a b\"   c")) return 1;
-        brenk.WaitStatus("Program terminated");
+        if (!brenk.Start(folder, "\"" + program + "\" \"a b\"   c") || !brenk.WaitReady())
+            return 1;
+        brenk.WaitStatus(StatusTerminated);
         CheckText("the command-line field", brenk.Text(FieldCommandLine), "\"a b\" c");
         char content[2048] = {};
         PollUntil(
@@ -149,22 +136,22 @@ int CommandLine() {
         // Longer than the field may hold: its last 128 characters, as typed.
         const std::string given = "a " + std::string(140, 'x');
         Brenk brenk;
-        if (!brenk.Start(folder, "\"" + TestProgramPath("sleep_forever.exe") + "\" " + given))
+        if (!brenk.Start(folder, "\"" + TestProgramPath("sleep_forever.exe") + "\" " + given) ||
+            !brenk.WaitReady())
             return 1;
-        brenk.WaitStatus("Program is running...");
+        brenk.WaitStatus(StatusRunning);
         CheckText("the last 128 characters", brenk.Text(FieldCommandLine), given.substr(14));
         brenk.Click(ButtonQuit);
-        brenk.WaitStatus("Program terminated");
+        brenk.WaitStatus(StatusTerminated);
         brenk.Close();
     }
     Brenk brenk;
-    if (!brenk.Start(folder, "missing.exe 1 2")) return 1;
-    brenk.WaitStatus("Program not opened !");
+    if (!brenk.Start(folder, "missing.exe 1 2") || !brenk.WaitReady()) return 1;
+    brenk.WaitStatus(StatusNotOpened);
     CheckText("only Open (enabled 8..13)", brenk.EnabledRow(), "000100");
     CheckText("no command line", brenk.Text(FieldCommandLine), "");
-    Check(brenk.Child(nullptr) == 0, "nothing started");
-    Check(FindTopWindow(brenk.info.dwProcessId, nullptr, "Guru-Attack!") == nullptr,
-          "no error box");
+    Check(brenk.ChildProcess(nullptr) == 0, "nothing started");
+    Check(brenk.FindWindowOf(ErrorBoxTitle) == nullptr, "no error box");
     brenk.Close();
     return failures ? 1 : 0;
 }

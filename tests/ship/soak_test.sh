@@ -22,11 +22,6 @@ cp "$3" "$work/demo_workload.exe"
 cp "$ROOT/resources/Brenk.ini.en" "$work/Brenk.ini"
 cd "$work"
 "$ROOT/scripts/wine-run" --setup
-# With no window manager on the display, Wine waits 2 s for one to confirm
-# that a hidden window is withdrawn (every closing file requester); windows
-# that no manager handles are hidden at once.
-"$ROOT/scripts/wine-run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f \
-    >/dev/null 2>&1
 status=0
 "$ROOT/scripts/wine-run" "$2" soak brenk.exe demo_workload.exe "${SOAK_CYCLES:-100}" \
     "${SOAK_SELF_ENDING:-30}" >robot.out 2>wine.err || status=1
