@@ -193,16 +193,9 @@ struct Brenk {
     // The observed program: a child of brenk.exe with the file name (any
     // when null); 0 when there is none.
     DWORD ChildProcess(const char* exeName) const {
-        Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-        PROCESSENTRY32 entry{};
-        entry.dwSize = sizeof entry;
         DWORD found = 0;
-        for (BOOL more = Process32First(snapshot.value, &entry); more;
-             more = Process32Next(snapshot.value, &entry)) {
-            if (entry.th32ParentProcessID == info.dwProcessId &&
-                (!exeName || _stricmp(entry.szExeFile, exeName) == 0))
-                found = entry.th32ProcessID;
-        }
+        for (const PROCESSENTRY32& entry : ProcessesStartedBy(info.dwProcessId))
+            if (!exeName || _stricmp(entry.szExeFile, exeName) == 0) found = entry.th32ProcessID;
         return found;
     }
 

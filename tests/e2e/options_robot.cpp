@@ -67,17 +67,9 @@ Readings NextPass(const Brenk& brenk, std::string& before, DWORD limitMs = 3000)
 // Processes brenk started, and the ones they started in turn.
 std::vector<DWORD> Descendants(const Brenk& brenk) {
     std::vector<DWORD> found{brenk.info.dwProcessId};
-    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    std::vector<PROCESSENTRY32> all;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot.value, &entry); more;
-         more = Process32Next(snapshot.value, &entry))
-        all.push_back(entry);
     for (size_t i = 0; i < found.size(); ++i)
-        for (const PROCESSENTRY32& process : all)
-            if (process.th32ParentProcessID == found[i] && process.th32ProcessID != found[i])
-                found.push_back(process.th32ProcessID);
+        for (const PROCESSENTRY32& process : ProcessesStartedBy(found[i]))
+            found.push_back(process.th32ProcessID);
     found.erase(found.begin());
     return found;
 }
@@ -158,7 +150,8 @@ int Children() {
                 return 1;
             std::vector<DWORD> tree;
             PollUntil([&] { return (tree = Descendants(brenk)).size() == 3; }, StepLimitMs);
-            Check(tree.size() == 3, "the program and its two children run");
+            Check(tree.size() == 3, "the program and its two children run",
+                  std::to_string(tree.size()) + " processes");
             std::string before;
             Readings row;
             // The children take a moment to touch their memory; without

@@ -4,10 +4,12 @@
 #pragma once
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <cstring>
 #include <functional>
 #include <string>
+#include <vector>
 
 constexpr UINT RobotAnswerTimeoutMs = 5000;
 
@@ -87,4 +89,33 @@ inline HWND FindTopWindow(DWORD processId, const char* className, const char* ti
         },
         reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+// When the process began, in the platform's file time; 0 when it is gone.
+inline ULONGLONG CreationTime(DWORD id) {
+    Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    FILETIME created{}, ended{}, kernel{}, user{};
+    if (!process.valid() || !GetProcessTimes(process.value, &created, &ended, &kernel, &user))
+        return 0;
+    return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
+}
+
+// The live processes that parent started. A process names its parent by
+// number only, and Wine gives the number of a process that has ended to the
+// next one at once: a process older than the parent was started by an
+// earlier holder of the number, which may be one of Wine's own services.
+inline std::vector<PROCESSENTRY32> ProcessesStartedBy(DWORD parent) {
+    std::vector<PROCESSENTRY32> started;
+    const ULONGLONG parentBegan = CreationTime(parent);
+    if (!parentBegan) return started;
+    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.value, &entry); more;
+         more = Process32Next(snapshot.value, &entry)) {
+        if (entry.th32ParentProcessID != parent || entry.th32ProcessID == parent) continue;
+        const ULONGLONG began = CreationTime(entry.th32ProcessID);
+        if (began && began >= parentBegan) started.push_back(entry);
+    }
+    return started;
 }

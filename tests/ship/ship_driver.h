@@ -240,18 +240,9 @@ inline std::vector<long long> Readings(const Brenk& brenk) {
 // Live programs started by the given parent (brenk's observed programs), and
 // the identifier of the last one listed.
 inline int ChildrenOf(DWORD parentId, DWORD* lastChild = nullptr) {
-    Handle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot.valid()) return -1;
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    int count = 0;
-    for (BOOL more = Process32First(snapshot.value, &entry); more;
-         more = Process32Next(snapshot.value, &entry)) {
-        if (entry.th32ParentProcessID != parentId) continue;
-        ++count;
-        if (lastChild) *lastChild = entry.th32ProcessID;
-    }
-    return count;
+    const std::vector<PROCESSENTRY32> children = ProcessesStartedBy(parentId);
+    if (lastChild && !children.empty()) *lastChild = children.back().th32ProcessID;
+    return static_cast<int>(children.size());
 }
 
 struct Memory {
