@@ -7,20 +7,14 @@
 
 #include <string>
 
+#include "held_memory.h"
 #include "program_args.h"
 
 int main(int argc, char** argv) {
     const long long count = NumberArgument(argc, argv, 1, 2);
     const long long megabytes = NumberArgument(argc, argv, 2, 64);
     const SIZE_T size = static_cast<SIZE_T>(megabytes) << 20;
-    if (size) {
-        auto* block = static_cast<volatile char*>(
-            VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-        if (!block) return 1;
-        // Writing every page brings it into the working set.
-        for (SIZE_T at = 0; at < size; at += 4096)
-            block[at] = 1;
-    }
+    if (!HoldMemory(size)) return 1;
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
     std::string folder = self;
