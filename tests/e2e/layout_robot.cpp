@@ -104,9 +104,16 @@ int main(int argc, char** argv) {
     if (!brenk.Start(folder, "\"" + TestProgramPath("burn_user.exe") + "\" 60000 " + token) ||
         !brenk.WaitReady())
         return 1;
+    const Handle program = brenk.WaitChild("burn_user.exe");
     std::string values;
     PollUntil([&] { return (values = brenk.Text(ColumnValues)).size() > 20; }, StepLimitMs);
-    Check(values.size() > 20, "readings are shown", values);
+    // Without readings, what the tool and the program were doing tells why.
+    DWORD programCode = 0;
+    if (program.value) GetExitCodeProcess(program.value, &programCode);
+    Check(values.size() > 20, "readings are shown",
+          values.empty() ? "none; status " + Quoted(brenk.Status()) + ", program exit code " +
+                               std::to_string(programCode)
+                         : values);
     RECT inner{};
     GetClientRect(brenk.window, &inner);
     // Also the witness that brenk runs at the scale given: another would
