@@ -192,10 +192,15 @@ struct Brenk {
 
     // The observed program: a child of brenk.exe with the file name (any
     // when null); 0 when there is none.
+    // A program brenk started by that name, or without a name any program
+    // but Wine's own services; 0 when there is none.
     DWORD ChildProcess(const char* exeName) const {
         DWORD found = 0;
-        for (const PROCESSENTRY32& entry : ProcessesStartedBy(info.dwProcessId))
-            if (!exeName || _stricmp(entry.szExeFile, exeName) == 0) found = entry.th32ProcessID;
+        for (const PROCESSENTRY32& entry : ProcessesStartedBy(info.dwProcessId)) {
+            const bool wanted = exeName ? _stricmp(entry.szExeFile, exeName) == 0
+                                        : !RunsFromSystemFolder(entry.th32ProcessID);
+            if (wanted) found = entry.th32ProcessID;
+        }
         return found;
     }
 

@@ -100,6 +100,22 @@ inline ULONGLONG CreationTime(DWORD id) {
     return (static_cast<ULONGLONG>(created.dwHighDateTime) << 32) | created.dwLowDateTime;
 }
 
+// Whether the process runs a program of the Windows system folder. Wine
+// starts its own services there (the desktop, rpcss, plugplay...) on first
+// use, as children of whichever program needed them; the programs a test
+// hands brenk lie elsewhere. A process that cannot be asked counts as not.
+inline bool RunsFromSystemFolder(DWORD id) {
+    char system[MAX_PATH] = {};
+    const UINT length = GetSystemDirectoryA(system, MAX_PATH);
+    Handle process(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+    char image[MAX_PATH] = {};
+    DWORD size = MAX_PATH;
+    if (!length || length >= MAX_PATH || !process.valid() ||
+        !QueryFullProcessImageNameA(process.value, 0, image, &size))
+        return false;
+    return _strnicmp(image, system, length) == 0 && image[length] == '\\';
+}
+
 // The live processes that parent started. A process names its parent by
 // number only, and Wine gives the number of a process that has ended to the
 // next one at once: a process older than the parent was started by an

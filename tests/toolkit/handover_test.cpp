@@ -2,6 +2,7 @@
 // returns after each, and a GUI thread waiting for the worker never deadlocks.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 
