@@ -239,10 +239,16 @@ inline std::vector<long long> Readings(const Brenk& brenk) {
 
 // Live programs started by the given parent (brenk's observed programs), and
 // the identifier of the last one listed.
+// The programs parentId started, but for Wine's own services, which a new
+// prefix starts on first use as children of the program that needed them.
 inline int ChildrenOf(DWORD parentId, DWORD* lastChild = nullptr) {
-    const std::vector<PROCESSENTRY32> children = ProcessesStartedBy(parentId);
-    if (lastChild && !children.empty()) *lastChild = children.back().th32ProcessID;
-    return static_cast<int>(children.size());
+    int count = 0;
+    for (const PROCESSENTRY32& child : ProcessesStartedBy(parentId)) {
+        if (RunsFromSystemFolder(child.th32ProcessID)) continue;
+        if (lastChild) *lastChild = child.th32ProcessID;
+        ++count;
+    }
+    return count;
 }
 
 struct Memory {

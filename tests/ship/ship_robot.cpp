@@ -119,8 +119,9 @@ bool Soak(const std::string& exe, const std::string& program, int cycles, int se
         const double t1 = NowMicroseconds();
         if (!StartProgram(brenk, "0 1 -1")) return Fail("start, cycle", std::to_string(cycle));
         // The count of programs left at the end must be able to see one.
-        if (cycle == 1 && ChildrenOf(brenk.processId) != 1)
-            return Fail("the running program is not seen as brenk's child");
+        if (const int seen = cycle == 1 ? ChildrenOf(brenk.processId) : 1; seen != 1)
+            return Fail("the running program is not seen as brenk's only child",
+                        std::to_string(seen) + " seen");
         const double t2 = NowMicroseconds();
         if (!QuitProgram(brenk)) return Fail("quit, cycle", std::to_string(cycle));
         const double t3 = NowMicroseconds();
