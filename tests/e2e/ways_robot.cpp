@@ -1,7 +1,7 @@
 // ways_robot <scenario>: brenk.exe handed its program from outside, seen
-// through its window: files dropped on it, a program on its command line, and
-// where the keyboard focus goes after each action. Exit code 0 when every
-// check held.
+// through its window: files and shortcuts dropped on it, a program on its
+// command line, where the keyboard focus goes after each action, and error
+// boxes in front of another program. Exit code 0 when every check held.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "tests/e2e/brenk_window.h"
+#include "tests/programs/test_shortcut.h"
 
 namespace {
 
@@ -31,6 +32,51 @@ bool DropFiles(const Brenk& brenk, const std::vector<std::string>& files) {
                  "files dropped on the window");
 }
 
+// Serves the robot's own window, which another program's activation asks
+// for, while a condition is polled.
+bool PumpingUntil(const std::function<bool()>& condition) {
+    return PollUntil(
+        [&] {
+            MSG message;
+            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageA(&message);
+            return condition();
+        },
+        StepLimitMs);
+}
+
+// A window of the robot's own in the foreground, as the file manager holds
+// it after a drop.
+HWND ForegroundOfOurOwn() {
+    HWND own = CreateWindowExA(0, "STATIC", "file manager", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400,
+                               300, 200, 100, nullptr, nullptr, nullptr, nullptr);
+    Check(own && PumpingUntil([own] {
+              SetForegroundWindow(own);
+              return GetForegroundWindow() == own;
+          }),
+          "the robot's window holds the foreground");
+    return own;
+}
+
+// Presses and releases a key through the system's input, as a user does.
+void PressKey(WORD key) {
+    INPUT input[2]{};
+    for (INPUT& one : input) {
+        one.type = INPUT_KEYBOARD;
+        one.ki.wVk = key;
+        one.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    }
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
+// The file the write_args test program wrote, once it is there.
+std::string WrittenArguments(const std::string& path) {
+    std::string content;
+    PollUntil([&] { return !(content = ReadWholeFile(path)).empty(); }, StepLimitMs);
+    return content;
+}
+
 void Start(const Brenk& brenk, const std::string& commandLine) {
     SetWindowTextTo(brenk.Control(FieldCommandLine), commandLine);
     brenk.Click(ButtonStart);
@@ -45,6 +91,20 @@ int DropsAndFocus() {
     WriteWholeFile(folder + "\\Brenk.ini", EnglishIni());
     Brenk brenk;
     if (!brenk.Start(folder) || !brenk.WaitReady()) return 1;
+    // The keys work from the first moment: Space on the focused Open.
+    brenk.CheckFocus(ButtonOpen, "at start");
+    PumpingUntil([&] {
+        SetForegroundWindow(brenk.window);
+        return GetForegroundWindow() == brenk.window;
+    });
+    PressKey(VK_SPACE);
+    HWND requester = nullptr;
+    PollUntil([&] { return (requester = FindTopWindow(brenk.info.dwProcessId, "#32770",
+                                                      RequesterTitle)) != nullptr; },
+              StepLimitMs);
+    if (!Check(requester != nullptr, "Space at start opens the file requester")) return 1;
+    PostMessageA(requester, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    brenk.WaitStatus(StatusNotOpened);
     // What makes the shell offer the window files at all.
     Check(GetWindowLongA(brenk.window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES,
           "the window accepts dropped files");
@@ -58,10 +118,12 @@ int DropsAndFocus() {
 
     Start(brenk, "60000 " + UniqueToken("drop"));
     brenk.CheckFocus(ButtonQuit, "after Start");
+    // The drop is taken before the robot's next message, which Settle waits for.
     DropFiles(brenk, {TestProgramPath("exit_code.exe")});
-    Sleep(500); // nothing to wait for: the drop must not show
+    brenk.Settle();
     CheckText("the watched program stays", brenk.Text(FieldProgramName), "burn_user.exe");
     CheckText("still monitoring", brenk.Status(), StatusRunning);
+    Check(brenk.ChildProcess("exit_code.exe") == 0, "the dropped file is not started");
     brenk.Click(ButtonQuit);
     brenk.WaitStatus(StatusTerminated);
     brenk.CheckFocus(ButtonStart, "after Quit");
@@ -70,15 +132,26 @@ int DropsAndFocus() {
     brenk.WaitStatus(StatusTerminated);
     brenk.CheckFocus(ButtonStart, "after the program's own end");
 
-    // A failed start: the focus goes back from the error box to Start.
+    // A failed start after a drop, while the file manager holds the
+    // foreground: the error box belongs to brenk's window and comes to the
+    // front; the focus goes back from it to Start.
     const std::string broken = folder + "\\broken.exe";
+    HWND manager = ForegroundOfOurOwn();
     if (!WriteWholeFile(broken, "no program\r\n") || !DropFiles(brenk, {broken}) ||
-        !brenk.WaitStatus(StatusOpened) || !brenk.Click(ButtonStart) ||
-        !brenk.AnswerErrorBox("Unable to start Program !"))
+        !brenk.WaitStatus(StatusOpened) || !brenk.Click(ButtonStart))
         return 1;
+    HWND box = nullptr;
+    PumpingUntil([&] {
+        box = brenk.FindWindowOf(ErrorBoxTitle);
+        return box && GetForegroundWindow() == box;
+    });
+    Check(box && GetWindow(box, GW_OWNER) == brenk.window, "the error box belongs to brenk");
+    Check(box && GetForegroundWindow() == box, "the error box is in front");
+    if (!brenk.AnswerErrorBox("Unable to start Program !")) return 1;
     brenk.WaitStatus(StatusOpened);
     brenk.CheckFocus(ButtonStart, "after a failed start");
     brenk.Close();
+    DestroyWindow(manager);
     return failures ? 1 : 0;
 }
 
@@ -133,16 +206,18 @@ int CommandLine() {
         brenk.Close();
     }
     {
-        // Longer than the field may hold: its last 128 characters, as typed.
-        const std::string given = "a " + std::string(140, 'x');
+        // Longer than the field holds: opened, told, and nothing started.
+        const std::string given = "a " + std::string(127, 'x');
         Brenk brenk;
         if (!brenk.Start(folder, "\"" + TestProgramPath("sleep_forever.exe") + "\" " + given) ||
-            !brenk.WaitReady())
+            !brenk.WaitReady() ||
+            !brenk.AnswerErrorBox("Command-Line longer than 128 characters !"))
             return 1;
-        brenk.WaitStatus(StatusRunning);
-        CheckText("the last 128 characters", brenk.Text(FieldCommandLine), given.substr(14));
-        brenk.Click(ButtonQuit);
-        brenk.WaitStatus(StatusTerminated);
+        brenk.Settle();
+        CheckText("opened", brenk.Status(), StatusOpened);
+        CheckText("the program's name", brenk.Text(FieldProgramName), "sleep_forever.exe");
+        CheckText("the field stays empty", brenk.Text(FieldCommandLine), "");
+        Check(brenk.ChildProcess(nullptr) == 0, "nothing started");
         brenk.Close();
     }
     Brenk brenk;
@@ -156,15 +231,59 @@ int CommandLine() {
     return failures ? 1 : 0;
 }
 
+// A shortcut stands for its target wherever a file is taken: the target is
+// opened from its own folder, with the shortcut's arguments in the field,
+// and started as a watched program.
+int Shortcuts() {
+    const std::string folder = RunFolder("ways_shortcuts");
+    WriteWholeFile(folder + "\\Brenk.ini", EnglishIni());
+    const std::string program = folder + "\\write_args.exe";
+    CopyFileA(TestProgramPath("write_args.exe").c_str(), program.c_str(), FALSE);
+    CreateDirectoryA((folder + "\\links").c_str(), nullptr);
+    const std::string link = folder + "\\links\\args.lnk";
+    const std::string written = folder + "\\written.txt";
+    if (!Check(MakeShortcut(link, program, "written.txt \"a b\""), "a shortcut is made"))
+        return 1;
+    const std::string expected = folder + "\n" + program + "\nwritten.txt\na b\n";
+    {
+        DeleteFileA(written.c_str());
+        Brenk brenk;
+        if (!brenk.Start(folder, "\"" + link + "\" c") || !brenk.WaitReady()) return 1;
+        brenk.WaitStatus(StatusTerminated);
+        CheckText("the target's name", brenk.Text(FieldProgramName), "write_args.exe");
+        CheckText("its arguments, then those given", brenk.Text(FieldCommandLine),
+                  "written.txt \"a b\" c");
+        CheckText("started in its folder", WrittenArguments(written), expected + "c\n");
+        brenk.Close();
+    }
+    Brenk brenk;
+    if (!brenk.Start(folder) || !brenk.WaitReady()) return 1;
+    DeleteFileA(written.c_str());
+    if (!DropFiles(brenk, {link}) || !brenk.WaitStatus(StatusOpened)) return 1;
+    CheckText("dropped: the target's name", brenk.Text(FieldProgramName), "write_args.exe");
+    CheckText("dropped: its arguments", brenk.Text(FieldCommandLine), "written.txt \"a b\"");
+    // Watched, it ends as "Program terminated"; unwatched it would stay at
+    // "Program started".
+    brenk.Click(ButtonStart);
+    brenk.WaitStatus(StatusTerminated);
+    CheckText("dropped: started in its folder", WrittenArguments(written), expected);
+    if (!brenk.UseRequester(link.c_str()) || !brenk.WaitStatus(StatusOpened)) return 1;
+    CheckText("chosen: the target's name", brenk.Text(FieldProgramName), "write_args.exe");
+    CheckText("chosen: its arguments", brenk.Text(FieldCommandLine), "written.txt \"a b\"");
+    brenk.Close();
+    return failures ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::string scenario = argc == 2 ? argv[1] : "";
     const int result = scenario == "drops_and_focus" ? DropsAndFocus()
                        : scenario == "command_line"  ? CommandLine()
+                       : scenario == "shortcuts"     ? Shortcuts()
                                                      : -1;
     if (result < 0) {
-        std::printf("usage: ways_robot drops_and_focus | command_line\n");
+        std::printf("usage: ways_robot drops_and_focus | command_line | shortcuts\n");
         return 2;
     }
     std::printf("%s: %s\n", scenario.c_str(), result == 0 ? "passed" : "FAILED");
