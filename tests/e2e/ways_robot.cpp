@@ -145,8 +145,8 @@ int DropsAndFocus() {
         box = brenk.FindWindowOf(ErrorBoxTitle);
         return box && GetForegroundWindow() == box;
     });
-    Check(box && GetWindow(box, GW_OWNER) == brenk.window, "the error box belongs to brenk");
-    Check(box && GetForegroundWindow() == box, "the error box is in front");
+    Check(box && GetWindow(box, GW_OWNER) == brenk.window && GetForegroundWindow() == box,
+          "the error box belongs to brenk and is in front");
     if (!brenk.AnswerErrorBox("Unable to start Program !")) return 1;
     brenk.WaitStatus(StatusOpened);
     brenk.CheckFocus(ButtonStart, "after a failed start");

@@ -9,9 +9,7 @@
 #include <vector>
 
 #include "services/owned_handle.h"
-#include "services/shell_objects.h"
 #include "tests/programs/test_programs.h"
-#include "tests/programs/test_shortcut.h"
 #include "tests/services/service_test_support.h"
 
 namespace {
@@ -183,25 +181,6 @@ TEST_F(LauncherTest, DocumentWithoutProgramGivesNoRecordAndNoMessage) {
     const std::string document = folder / "notes.brenknothing";
     ASSERT_TRUE(WriteWholeFile(document, "hello\r\n"));
     EXPECT_EQ(LaunchProgram(document.c_str(), "", "", LaunchOpen), nullptr);
-}
-
-// A shortcut is read for its target and arguments, and never handed to the
-// shell, which would start that target as a program nobody watches.
-TEST_F(LauncherTest, ShortcutIsReadButNotStartedThroughTheShell) {
-    ScratchFolder folder("launch shortcut");
-    const std::string target = TestProgramPath("exit_code.exe");
-    const std::string shortcut = folder / "exit.LNK";
-    ASSERT_TRUE(MakeShortcut(shortcut, target, "7 \"a b\""));
-    Text path, arguments;
-    ASSERT_TRUE(ReadShortcut(shortcut.c_str(), &path, &arguments));
-    EXPECT_EQ(path, target);
-    EXPECT_EQ(arguments, "7 \"a b\"");
-    LaunchRecord* record = LaunchProgram(shortcut.c_str(), "", "", LaunchOpen);
-    EXPECT_EQ(record, nullptr);
-    ReleaseLaunched(record);
-    // Not a shortcut: nothing read.
-    EXPECT_FALSE(ReadShortcut(target.c_str(), &path, &arguments));
-    EXPECT_EQ(path, "");
 }
 
 // The shell is asked for the file's default verb by the empty text.
