@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "tests/e2e/brenk_window.h"
-#include "tests/programs/test_shortcut.h"
 
 namespace {
 
@@ -32,42 +31,10 @@ bool DropFiles(const Brenk& brenk, const std::vector<std::string>& files) {
                  "files dropped on the window");
 }
 
-// Serves the robot's own window, which another program's activation asks
-// for, while a condition is polled.
-bool PumpingUntil(const std::function<bool()>& condition) {
-    return PollUntil(
-        [&] {
-            MSG message;
-            while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-                DispatchMessageA(&message);
-            return condition();
-        },
-        StepLimitMs);
-}
-
-// A window of the robot's own in the foreground, as the file manager holds
-// it after a drop.
-HWND ForegroundOfOurOwn() {
-    HWND own = CreateWindowExA(0, "STATIC", "file manager", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 400,
-                               300, 200, 100, nullptr, nullptr, nullptr, nullptr);
-    Check(own && PumpingUntil([own] {
-              SetForegroundWindow(own);
-              return GetForegroundWindow() == own;
-          }),
-          "the robot's window holds the foreground");
-    return own;
-}
-
-// Presses and releases a key through the system's input, as a user does.
-void PressKey(WORD key) {
-    INPUT input[2]{};
-    for (INPUT& one : input) {
-        one.type = INPUT_KEYBOARD;
-        one.ki.wVk = key;
-        one.ki.wScan = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
-    }
-    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, input, sizeof(INPUT));
+// Brings a window to the foreground, as far as the window system lets it.
+bool ToFront(HWND window) {
+    return PollUntil([&] { return SetForegroundWindow(window) && GetForegroundWindow() == window; },
+                     StepLimitMs);
 }
 
 // The file the write_args test program wrote, once it is there.
@@ -75,6 +42,23 @@ std::string WrittenArguments(const std::string& path) {
     std::string content;
     PollUntil([&] { return !(content = ReadWholeFile(path)).empty(); }, StepLimitMs);
     return content;
+}
+
+// A shortcut to target with arguments, saved as the shell saves one.
+bool MakeShortcut(const std::string& path, const std::string& target, const char* arguments) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    const std::wstring wide(path.begin(), path.end());
+    const bool saved =
+        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link->SetArguments(arguments)) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Save(wide.c_str(), TRUE));
+    if (file) file->Release();
+    if (link) link->Release();
+    return saved;
 }
 
 void Start(const Brenk& brenk, const std::string& commandLine) {
@@ -91,19 +75,16 @@ int DropsAndFocus() {
     WriteWholeFile(folder + "\\Brenk.ini", EnglishIni());
     Brenk brenk;
     if (!brenk.Start(folder) || !brenk.WaitReady()) return 1;
-    // The keys work from the first moment: Space on the focused Open.
+    // The keys work from the first moment: Space presses the focused Open.
     brenk.CheckFocus(ButtonOpen, "at start");
-    PumpingUntil([&] {
-        SetForegroundWindow(brenk.window);
-        return GetForegroundWindow() == brenk.window;
-    });
-    PressKey(VK_SPACE);
-    HWND requester = nullptr;
-    PollUntil([&] { return (requester = FindTopWindow(brenk.info.dwProcessId, "#32770",
-                                                      RequesterTitle)) != nullptr; },
-              StepLimitMs);
-    if (!Check(requester != nullptr, "Space at start opens the file requester")) return 1;
-    PostMessageA(requester, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    ToFront(brenk.window);
+    keybd_event(VK_SPACE, 0, 0, 0);
+    keybd_event(VK_SPACE, 0, KEYEVENTF_KEYUP, 0);
+    if (!Check(
+            PollUntil([&] { return brenk.FindWindowOf(RequesterTitle) != nullptr; }, StepLimitMs),
+            "Space at start opens the file requester"))
+        return 1;
+    PostMessageA(brenk.FindWindowOf(RequesterTitle), WM_COMMAND, IDCANCEL, 0);
     brenk.WaitStatus(StatusNotOpened);
     // What makes the shell offer the window files at all.
     Check(GetWindowLongA(brenk.window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES,
@@ -136,15 +117,16 @@ int DropsAndFocus() {
     // foreground: the error box belongs to brenk's window and comes to the
     // front; the focus goes back from it to Start.
     const std::string broken = folder + "\\broken.exe";
-    HWND manager = ForegroundOfOurOwn();
+    HWND manager = CreateWindowExA(0, "STATIC", "file manager", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99,
+                                   nullptr, nullptr, nullptr, nullptr);
+    Check(ToFront(manager), "the robot's window holds the foreground");
     if (!WriteWholeFile(broken, "no program\r\n") || !DropFiles(brenk, {broken}) ||
         !brenk.WaitStatus(StatusOpened) || !brenk.Click(ButtonStart))
         return 1;
     HWND box = nullptr;
-    PumpingUntil([&] {
-        box = brenk.FindWindowOf(ErrorBoxTitle);
-        return box && GetForegroundWindow() == box;
-    });
+    PollUntil(
+        [&] { return (box = brenk.FindWindowOf(ErrorBoxTitle)) && GetForegroundWindow() == box; },
+        StepLimitMs);
     Check(box && GetWindow(box, GW_OWNER) == brenk.window && GetForegroundWindow() == box,
           "the error box belongs to brenk and is in front");
     if (!brenk.AnswerErrorBox("Unable to start Program !")) return 1;
@@ -190,18 +172,8 @@ int CommandLine() {
             return 1;
         brenk.WaitStatus(StatusTerminated);
         CheckText("the command-line field", brenk.Text(FieldCommandLine), "\"a b\" c");
-        char content[2048] = {};
-        PollUntil(
-            [&] {
-                Handle file(CreateFileA(written.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
-                DWORD got = 0;
-                return file.valid() && ReadFile(file.value, content, sizeof content - 1, &got,
-                                                nullptr) && got > 0;
-            },
-            StepLimitMs);
         // Its folder, its own path, then its arguments as it split them.
-        CheckText("the program's folder and arguments", content,
+        CheckText("the program's folder and arguments", WrittenArguments(written),
                   blanks + "\n" + program + "\na b\nc\n");
         brenk.Close();
     }
@@ -245,31 +217,31 @@ int Shortcuts() {
     if (!Check(MakeShortcut(link, program, "written.txt \"a b\""), "a shortcut is made"))
         return 1;
     const std::string expected = folder + "\n" + program + "\nwritten.txt\na b\n";
+    const auto opened = [](const Brenk& brenk, const std::string& how, const char* arguments) {
+        CheckText(how + ": the target's name", brenk.Text(FieldProgramName), "write_args.exe");
+        CheckText(how + ": its arguments", brenk.Text(FieldCommandLine), arguments);
+    };
     {
         DeleteFileA(written.c_str());
         Brenk brenk;
         if (!brenk.Start(folder, "\"" + link + "\" c") || !brenk.WaitReady()) return 1;
         brenk.WaitStatus(StatusTerminated);
-        CheckText("the target's name", brenk.Text(FieldProgramName), "write_args.exe");
-        CheckText("its arguments, then those given", brenk.Text(FieldCommandLine),
-                  "written.txt \"a b\" c");
-        CheckText("started in its folder", WrittenArguments(written), expected + "c\n");
+        opened(brenk, "handed, then those given", "written.txt \"a b\" c");
+        CheckText("handed: started in its folder", WrittenArguments(written), expected + "c\n");
         brenk.Close();
     }
     Brenk brenk;
     if (!brenk.Start(folder) || !brenk.WaitReady()) return 1;
     DeleteFileA(written.c_str());
     if (!DropFiles(brenk, {link}) || !brenk.WaitStatus(StatusOpened)) return 1;
-    CheckText("dropped: the target's name", brenk.Text(FieldProgramName), "write_args.exe");
-    CheckText("dropped: its arguments", brenk.Text(FieldCommandLine), "written.txt \"a b\"");
+    opened(brenk, "dropped", "written.txt \"a b\"");
     // Watched, it ends as "Program terminated"; unwatched it would stay at
     // "Program started".
     brenk.Click(ButtonStart);
     brenk.WaitStatus(StatusTerminated);
     CheckText("dropped: started in its folder", WrittenArguments(written), expected);
     if (!brenk.UseRequester(link.c_str()) || !brenk.WaitStatus(StatusOpened)) return 1;
-    CheckText("chosen: the target's name", brenk.Text(FieldProgramName), "write_args.exe");
-    CheckText("chosen: its arguments", brenk.Text(FieldCommandLine), "written.txt \"a b\"");
+    opened(brenk, "chosen", "written.txt \"a b\"");
     brenk.Close();
     return failures ? 1 : 0;
 }

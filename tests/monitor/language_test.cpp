@@ -77,7 +77,8 @@ TEST(ComposeMonitorTexts, FillsTheTablesFromTheChosenBlock) {
     EXPECT_EQ(german.StateTexts[StateCredit], english.StateTexts[StateCredit]);
     EXPECT_EQ(german.StateTexts[StateRunning], "Programm l\xE4uft...");
     EXPECT_EQ(german.ErrorTexts[ErrorNoSettingsFile], "<Brenk.ini> nicht gefunden !");
-    EXPECT_EQ(german.ErrorTexts[ErrorCommandLineTooLong], "Kommandozeile l\xE4nger als 128 Zeichen !");
+    EXPECT_EQ(german.ErrorTexts[ErrorCommandLineTooLong],
+              "Kommandozeile l\xE4nger als 128 Zeichen !");
     EXPECT_EQ(german.CaptionTexts[CaptionProgram], "\xDC"
                                                    "berwachtes Programm");
     EXPECT_EQ(german.CaptionTexts[CaptionOpen], "Programm \xF6"

@@ -21,12 +21,12 @@ thread_local bool refuseMemory = false; // this thread's allocations fail while 
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 #endif
-void* operator new(std::size_t size) {
-    void* block = refuseMemory ? nullptr : std::malloc(size ? size : 1);
-    return block ? block : throw std::bad_alloc();
-}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     return refuseMemory ? nullptr : std::malloc(size ? size : 1);
+}
+void* operator new(std::size_t size) {
+    void* block = operator new(size, std::nothrow);
+    return block ? block : throw std::bad_alloc();
 }
 void operator delete(void* block) noexcept {
     std::free(block);
