@@ -3,7 +3,6 @@
 // dropped on its window.
 #include <windows.h>
 
-#include "monitor/language.h"
 #include "monitor/monitor_win.h"
 #include "monitor/tool_arguments.h"
 #include "toolkit/controls.h"
@@ -30,13 +29,19 @@ Text FullPathOf(const Text& path) {
 void OpenProgramFromCommandLine(const char* commandLine) {
     const ToolArguments given = ReadToolArguments(TextView(commandLine));
     if (!given.programGiven) return;
-    if (!OpenProgramFile(FullPathOf(given.program).c_str())) return;
-    SetControlText(FieldCommandLine, LimitedCommandLine(given.arguments).c_str());
-    StartObservedProgram();
+    Text arguments;
+    if (!OpenProgramFile(FullPathOf(given.program).c_str(), &arguments)) return;
+    // A shortcut's own arguments come first, as if it were written out in
+    // its place.
+    if (!arguments.empty() && !given.arguments.empty()) AppendText(arguments, " ");
+    AppendText(arguments, given.arguments);
+    if (HandCommandLine(arguments)) StartObservedProgram();
 }
 
 void OpenDroppedProgram() {
     // Choosing is possible exactly while ButtonOpen is; a held program stays.
     if (!IsWindowEnabled(ControlNativeHandle(ButtonOpen))) return;
-    OpenProgramFile(FullPathOf(DroppedFileName()).c_str());
+    Text arguments;
+    if (OpenProgramFile(FullPathOf(DroppedFileName()).c_str(), &arguments))
+        HandCommandLine(arguments);
 }

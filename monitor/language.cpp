@@ -66,6 +66,14 @@ const char* const EnglishBlock[LanguageBlockTexts] = {
     "Current",
 };
 
+// A command line handed from outside that the field cannot hold whole, by
+// language; ISO 8859-1.
+const char* const CommandLineTooLongTexts[2] = {
+    "Kommandozeile l\xE4"
+    "nger als 128 Zeichen !",
+    "Command-Line longer than 128 characters !",
+};
+
 // Where the error texts start inside a block.
 constexpr int32_t FirstErrorText = 5;
 
@@ -117,6 +125,8 @@ void ComposeMonitorTexts(MonitorState& state) {
         AssignText(state.ErrorTexts[i], TextView(*state.TableCursor++));
     for (int32_t i = CaptionProgram; i <= CaptionCurrent; ++i)
         AssignText(state.CaptionTexts[i], TextView(*state.TableCursor++));
+    AssignText(state.ErrorTexts[ErrorCommandLineTooLong],
+               CommandLineTooLongTexts[state.Language == English ? 1 : 0]);
 
     for (int32_t i = 0; i < 3; ++i)
         AssignText(state.SystemInfoPieces[i], SystemInfoPieceTexts[i]);

@@ -66,8 +66,15 @@ void StartObservedProgram();
 void QuitObservedProgram();
 
 // Opens the file at path as if it were chosen in the file requester: the
-// same checks, states and errors. True when it is now the chosen program.
-bool OpenProgramFile(const char* path);
+// same checks, states and errors; a shortcut opens its target. True when it
+// is now the chosen program; *arguments then holds the shortcut's arguments
+// (empty for any other file).
+bool OpenProgramFile(const char* path, Text* arguments);
+
+// Puts a command line that came with the program (a shortcut's, the tool's
+// own arguments) into FieldCommandLine. One longer than the field holds is
+// refused with error 8, the field staying empty; false then.
+bool HandCommandLine(const Text& arguments);
 
 // Programs handed to the tool from outside. The command line after the
 // tool's own name: PROGRAM is opened and, with the arguments in the

@@ -10,6 +10,7 @@
 #include "services/files.h"
 #include "services/launcher.h"
 #include "services/owned_handle.h"
+#include "services/shell_objects.h"
 #include "services/threads.h"
 #include "toolkit/controls.h"
 #include "toolkit/requesters.h"
@@ -102,9 +103,15 @@ void ForgetChosenProgram() {
 }
 
 // The checks and states of a file chosen in the requester (empty: cancelled).
-bool TakeChosenProgram(const Text& path) {
+// A shortcut stands for its target, which is checked and taken in its place;
+// the shortcut's own arguments come back in *arguments.
+bool TakeChosenProgram(const Text& path, Text* arguments) {
     auto& program = Monitor.ObservedProgram;
     program.FilePath = path;
+    FreeText(*arguments);
+    // One that cannot be read counts as a file that is not there.
+    if (IsShortcutName(path) && !ReadShortcut(path.c_str(), &program.FilePath, arguments))
+        FreeText(program.FilePath);
     bool opened = false;
     if (!TextEquals(program.FilePath, "") && QueryFileLength(program.FilePath.c_str()) > 0) {
         const Text name = FileNameOf(program.FilePath.c_str());
@@ -123,6 +130,7 @@ bool TakeChosenProgram(const Text& path) {
     }
     // The keys go where the next step is: starting it, or choosing again.
     FocusControl(opened ? ButtonStart : ButtonOpen);
+    if (!opened) FreeText(*arguments);
     return opened;
 }
 
@@ -130,14 +138,28 @@ bool TakeChosenProgram(const Text& path) {
 
 void OpenObservedProgram() {
     ForgetChosenProgram();
-    TakeChosenProgram(ChooseFileToOpen(Monitor.CaptionTexts[CaptionChooseProgram].c_str(),
-                                       Monitor.ObservedProgram.Directory.c_str(),
-                                       ProgramPatterns, 0));
+    Text arguments;
+    if (TakeChosenProgram(ChooseFileToOpen(Monitor.CaptionTexts[CaptionChooseProgram].c_str(),
+                                           Monitor.ObservedProgram.Directory.c_str(),
+                                           ProgramPatterns, 0),
+                          &arguments))
+        HandCommandLine(arguments);
 }
 
-bool OpenProgramFile(const char* path) {
+bool OpenProgramFile(const char* path, Text* arguments) {
     ForgetChosenProgram();
-    return TakeChosenProgram(Text(TextView(path)));
+    return TakeChosenProgram(Text(TextView(path)), arguments);
+}
+
+bool HandCommandLine(const Text& arguments) {
+    // Cut, it could lose its start in the middle of a quoted path; typed
+    // text keeps its last characters instead, as the user sees what goes.
+    if (TextLength(arguments) > CommandLineLimit) {
+        ReportError(ErrorCommandLineTooLong);
+        return false;
+    }
+    SetControlText(FieldCommandLine, arguments.c_str());
+    return true;
 }
 
 void StartObservedProgram() {

@@ -12,7 +12,7 @@
 
 struct LaunchRecord;
 
-constexpr int32_t ErrorTextSlots = 8;
+constexpr int32_t ErrorTextSlots = 10;
 constexpr int32_t StateTextSlots = 7;
 constexpr int32_t CaptionTextSlots = 10;
 constexpr int32_t IntervalCount = 10;
@@ -42,6 +42,7 @@ enum ErrorCode : int8_t {
     ErrorNoSettingsFile = 5,
     ErrorNotStarted = 6,
     ErrorLogFile = 7,
+    ErrorCommandLineTooLong = 8,
 };
 constexpr int8_t LastFatalError = ErrorNoPsapi;
 

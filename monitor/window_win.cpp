@@ -85,6 +85,8 @@ void BuildMainWindow() {
     for (int32_t control = FieldProgramName; control <= ButtonQuit; ++control)
         DisableControl(control, 1);
     DisableControl(ButtonOpen, 0);
+    // The keys work from the first moment, on the one step there is.
+    FocusControl(ButtonOpen);
     AcceptFileDrops(MainWindow, 1);
 }
 

@@ -47,3 +47,15 @@ int32_t IsValidFileName(const char* name) {
     }
     return 1;
 }
+
+bool IsShortcutName(std::string_view path) {
+    constexpr std::string_view extension = ".lnk";
+    if (path.size() < extension.size()) return false;
+    const std::string_view end = path.substr(path.size() - extension.size());
+    for (size_t at = 0; at < extension.size(); ++at) {
+        const char c = end[at];
+        if ((c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) != extension[at])
+            return false;
+    }
+    return true;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 #include "services/text.h"
 
@@ -24,3 +25,6 @@ Text DirectoryOf(const char* path);
 // 1 when name may be used as a file name: not empty, no control characters and
 // none of " \ / : * ? < > |. Else 0.
 int32_t IsValidFileName(const char* name);
+
+// True when path names a shortcut file: it ends in ".lnk", in any letter case.
+bool IsShortcutName(std::string_view path);

@@ -43,7 +43,8 @@ SHELLEXECUTEINFOA ShellRequestFor(const char* path, const char* parameters, cons
 // Null texts count as empty. Any flag word other than LaunchOpen, alone or
 // with LaunchInJob, gives 0, as does a start that neither the program start
 // nor the shell manage. A program the shell starts is never in a job; one
-// whose job cannot be made runs on alone, without one.
+// whose job cannot be made runs on alone, without one. A shortcut (.lnk) is
+// never handed to the shell: its target would run unwatched.
 LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char* directory,
                             uint32_t flags);
 

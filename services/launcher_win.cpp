@@ -7,10 +7,12 @@
 #include <new>
 #include <utility>
 
+#include "services/files.h"
+#include "services/job.h"
 #include "services/libraries.h"
 #include "services/lock.h"
-#include "services/job.h"
 #include "services/owned_handle.h"
+#include "services/shell_objects.h"
 
 struct LaunchRecord {
     OwnedHandle process;
@@ -69,7 +71,7 @@ LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
                                 const char* directory) {
     static const auto shellExecute = reinterpret_cast<ShellExecuteFunction>(
         SystemLibraryFunction("shell32.dll", "ShellExecuteExA"));
-    if (!shellExecute) return nullptr;
+    if (!shellExecute || !PrepareShellObjects()) return nullptr;
     // Without a directory of its own the document opens in its own folder.
     Text derived;
     if (!directory) {
@@ -137,6 +139,9 @@ LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char
         return LinkRecord(started.hProcess, static_cast<int32_t>(started.dwProcessId),
                           std::move(job));
     }
+    // The shell would start a shortcut's target, but as a program nobody
+    // watches; its callers read shortcuts themselves and start the target.
+    if (IsShortcutName(pathText)) return nullptr;
     return StartThroughShell(path, parameterText, startDirectory);
 }
 

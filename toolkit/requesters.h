@@ -40,11 +40,14 @@ Text ChooseFileToOpen(const char* title, const char* defaultFile, const char* pa
 // button pressed.
 int32_t ShowMessageBox(const char* title, const char* text);
 
-// The foreground window when it belongs to this process, else null.
+// The window a requester belongs to: the foreground window when it belongs to
+// this process, else the calling thread's first shown window that no other
+// window owns; null when there is none.
 HWND DialogOwner();
 
 // Disables the calling thread's visible, enabled top-level windows other than
-// the foreground window and remembers them for this thread.
+// the foreground window and the requester's owner (DialogOwner), and
+// remembers them for this thread.
 void SuspendOtherWindows();
 
 // Re-enables the windows that SuspendOtherWindows disabled for this thread.

@@ -5,7 +5,6 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
-#include <objbase.h>
 
 #include <algorithm>
 #include <cstring>
@@ -15,6 +14,7 @@
 
 #include "services/libraries.h"
 #include "services/lock.h"
+#include "services/shell_objects.h"
 
 namespace {
 
@@ -40,11 +40,18 @@ BOOL CALLBACK CollectSuspendable(HWND window, LPARAM found) {
     return TRUE;
 }
 
-// The dialog's library and the component services it browses through are
-// loaded when the first dialog opens, not at start-up: the first screen needs
-// neither, and under Wine loading them took a fifth of the start.
+// The first of the thread's windows a requester may belong to: shown and
+// owned by no other window (a tooltip is owned by the window it serves).
+BOOL CALLBACK TakeOwnerWindow(HWND window, LPARAM found) {
+    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// The dialog's library is loaded when the first dialog opens, not at
+// start-up: the first screen does not need it, and under Wine loading it
+// took a fifth of the start.
 using OpenFileFunction = BOOL(WINAPI*)(OPENFILENAMEA*);
-using InitialiseComFunction = HRESULT(WINAPI*)(void*, DWORD);
 
 OpenFileFunction PrepareFileDialog() {
     static const auto openFile =
@@ -53,11 +60,8 @@ OpenFileFunction PrepareFileDialog() {
         DialogReady = true;
         INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
         InitCommonControlsEx(&classes);
-        // The shell's component objects need a single-threaded apartment on
-        // the calling thread.
-        static const auto initialiseCom = reinterpret_cast<InitialiseComFunction>(
-            SystemLibraryFunction("ole32.dll", "CoInitializeEx"));
-        if (initialiseCom) initialiseCom(nullptr, COINIT_APARTMENTTHREADED);
+        // The dialog browses through the shell's component objects.
+        PrepareShellObjects();
     }
     return openFile;
 }
@@ -66,10 +70,15 @@ OpenFileFunction PrepareFileDialog() {
 
 HWND DialogOwner() {
     HWND foreground = GetForegroundWindow();
-    if (!foreground) return nullptr;
     DWORD process = 0;
-    GetWindowThreadProcessId(foreground, &process);
-    return process == GetCurrentProcessId() ? foreground : nullptr;
+    if (foreground) GetWindowThreadProcessId(foreground, &process);
+    if (process == GetCurrentProcessId()) return foreground;
+    // Another program holds the foreground (the file manager a file was
+    // dropped from): the box still belongs to this thread's window, or it
+    // could open behind that program while the window takes no input.
+    HWND own = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), TakeOwnerWindow, reinterpret_cast<LPARAM>(&own));
+    return own;
 }
 
 void SuspendOtherWindows() {
@@ -78,7 +87,11 @@ void SuspendOtherWindows() {
     std::vector<HWND> found;
     EnumThreadWindows(GetCurrentThreadId(), CollectSuspendable, reinterpret_cast<LPARAM>(&found));
     const DWORD thread = GetCurrentThreadId();
+    // The requester's owner is disabled by the dialog itself and made active
+    // again when it closes, which a window still disabled here would refuse.
+    const HWND owner = DialogOwner();
     for (HWND window : found) {
+        if (window == owner) continue;
         EnableWindow(window, FALSE);
         std::lock_guard<Lock> lock(SuspendedLock);
         SuspendedWindows.insert(SuspendedWindows.begin(), SuspendedWindow{thread, window});
@@ -126,7 +139,10 @@ Text ChooseFileToOpen(const char* title, const char* defaultFile, const char* pa
     dialog.lpstrTitle = TextView(title).empty() ? nullptr : title;
     // The typed directory must exist, the file need not; the process's current
     // directory stays where it was; no read-only box; no default extension.
-    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
+    // A shortcut comes back as itself, not as its target: the caller reads
+    // its arguments too.
+    dialog.Flags = OFN_EXPLORER | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY |
+                   OFN_NODEREFERENCELINKS;
 
     const OpenFileFunction openFile = PrepareFileDialog();
     if (!openFile) return Text();
@@ -140,8 +156,10 @@ Text ChooseFileToOpen(const char* title, const char* defaultFile, const char* pa
 
 int32_t ShowMessageBox(const char* title, const char* text) {
     SuspendOtherWindows();
-    const int result =
-        MessageBoxA(DialogOwner(), TextView(text).data(), TextView(title).data(), MB_OK);
+    // In front of whatever program holds the foreground, as the window
+    // waits for it.
+    const int result = MessageBoxA(DialogOwner(), TextView(text).data(), TextView(title).data(),
+                                   MB_OK | MB_SETFOREGROUND);
     ResumeOtherWindows();
     return result;
 }

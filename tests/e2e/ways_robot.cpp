@@ -1,7 +1,7 @@
 // ways_robot <scenario>: brenk.exe handed its program from outside, seen
-// through its window: files dropped on it, a program on its command line, and
-// where the keyboard focus goes after each action. Exit code 0 when every
-// check held.
+// through its window: files and shortcuts dropped on it, a program on its
+// command line, where the keyboard focus goes after each action, and error
+// boxes in front of another program. Exit code 0 when every check held.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -31,6 +31,36 @@ bool DropFiles(const Brenk& brenk, const std::vector<std::string>& files) {
                  "files dropped on the window");
 }
 
+// Brings a window to the foreground, as far as the window system lets it.
+bool ToFront(HWND window) {
+    return PollUntil([&] { return SetForegroundWindow(window) && GetForegroundWindow() == window; },
+                     StepLimitMs);
+}
+
+// The file the write_args test program wrote, once it is there.
+std::string WrittenArguments(const std::string& path) {
+    std::string content;
+    PollUntil([&] { return !(content = ReadWholeFile(path)).empty(); }, StepLimitMs);
+    return content;
+}
+
+// A shortcut to target with arguments, saved as the shell saves one.
+bool MakeShortcut(const std::string& path, const std::string& target, const char* arguments) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    const std::wstring wide(path.begin(), path.end());
+    const bool saved =
+        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link))) &&
+        SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link->SetArguments(arguments)) &&
+        SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+        SUCCEEDED(file->Save(wide.c_str(), TRUE));
+    if (file) file->Release();
+    if (link) link->Release();
+    return saved;
+}
+
 void Start(const Brenk& brenk, const std::string& commandLine) {
     SetWindowTextTo(brenk.Control(FieldCommandLine), commandLine);
     brenk.Click(ButtonStart);
@@ -45,6 +75,17 @@ int DropsAndFocus() {
     WriteWholeFile(folder + "\\Brenk.ini", EnglishIni());
     Brenk brenk;
     if (!brenk.Start(folder) || !brenk.WaitReady()) return 1;
+    // The keys work from the first moment: Space presses the focused Open.
+    brenk.CheckFocus(ButtonOpen, "at start");
+    ToFront(brenk.window);
+    keybd_event(VK_SPACE, 0, 0, 0);
+    keybd_event(VK_SPACE, 0, KEYEVENTF_KEYUP, 0);
+    if (!Check(
+            PollUntil([&] { return brenk.FindWindowOf(RequesterTitle) != nullptr; }, StepLimitMs),
+            "Space at start opens the file requester"))
+        return 1;
+    PostMessageA(brenk.FindWindowOf(RequesterTitle), WM_COMMAND, IDCANCEL, 0);
+    brenk.WaitStatus(StatusNotOpened);
     // What makes the shell offer the window files at all.
     Check(GetWindowLongA(brenk.window, GWL_EXSTYLE) & WS_EX_ACCEPTFILES,
           "the window accepts dropped files");
@@ -58,10 +99,12 @@ int DropsAndFocus() {
 
     Start(brenk, "60000 " + UniqueToken("drop"));
     brenk.CheckFocus(ButtonQuit, "after Start");
+    // The drop is taken before the robot's next message, which Settle waits for.
     DropFiles(brenk, {TestProgramPath("exit_code.exe")});
-    Sleep(500); // nothing to wait for: the drop must not show
+    brenk.Settle();
     CheckText("the watched program stays", brenk.Text(FieldProgramName), "burn_user.exe");
     CheckText("still monitoring", brenk.Status(), StatusRunning);
+    Check(brenk.ChildProcess("exit_code.exe") == 0, "the dropped file is not started");
     brenk.Click(ButtonQuit);
     brenk.WaitStatus(StatusTerminated);
     brenk.CheckFocus(ButtonStart, "after Quit");
@@ -70,15 +113,27 @@ int DropsAndFocus() {
     brenk.WaitStatus(StatusTerminated);
     brenk.CheckFocus(ButtonStart, "after the program's own end");
 
-    // A failed start: the focus goes back from the error box to Start.
+    // A failed start after a drop, while the file manager holds the
+    // foreground: the error box belongs to brenk's window and comes to the
+    // front; the focus goes back from it to Start.
     const std::string broken = folder + "\\broken.exe";
+    HWND manager = CreateWindowExA(0, "STATIC", "file manager", WS_POPUP | WS_VISIBLE, 0, 0, 99, 99,
+                                   nullptr, nullptr, nullptr, nullptr);
+    Check(ToFront(manager), "the robot's window holds the foreground");
     if (!WriteWholeFile(broken, "no program\r\n") || !DropFiles(brenk, {broken}) ||
-        !brenk.WaitStatus(StatusOpened) || !brenk.Click(ButtonStart) ||
-        !brenk.AnswerErrorBox("Unable to start Program !"))
+        !brenk.WaitStatus(StatusOpened) || !brenk.Click(ButtonStart))
         return 1;
+    HWND box = nullptr;
+    PollUntil(
+        [&] { return (box = brenk.FindWindowOf(ErrorBoxTitle)) && GetForegroundWindow() == box; },
+        StepLimitMs);
+    Check(box && GetWindow(box, GW_OWNER) == brenk.window && GetForegroundWindow() == box,
+          "the error box belongs to brenk and is in front");
+    if (!brenk.AnswerErrorBox("Unable to start Program !")) return 1;
     brenk.WaitStatus(StatusOpened);
     brenk.CheckFocus(ButtonStart, "after a failed start");
     brenk.Close();
+    DestroyWindow(manager);
     return failures ? 1 : 0;
 }
 
@@ -117,32 +172,24 @@ int CommandLine() {
             return 1;
         brenk.WaitStatus(StatusTerminated);
         CheckText("the command-line field", brenk.Text(FieldCommandLine), "\"a b\" c");
-        char content[2048] = {};
-        PollUntil(
-            [&] {
-                Handle file(CreateFileA(written.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
-                DWORD got = 0;
-                return file.valid() && ReadFile(file.value, content, sizeof content - 1, &got,
-                                                nullptr) && got > 0;
-            },
-            StepLimitMs);
         // Its folder, its own path, then its arguments as it split them.
-        CheckText("the program's folder and arguments", content,
+        CheckText("the program's folder and arguments", WrittenArguments(written),
                   blanks + "\n" + program + "\na b\nc\n");
         brenk.Close();
     }
     {
-        // Longer than the field may hold: its last 128 characters, as typed.
-        const std::string given = "a " + std::string(140, 'x');
+        // Longer than the field holds: opened, told, and nothing started.
+        const std::string given = "a " + std::string(127, 'x');
         Brenk brenk;
         if (!brenk.Start(folder, "\"" + TestProgramPath("sleep_forever.exe") + "\" " + given) ||
-            !brenk.WaitReady())
+            !brenk.WaitReady() ||
+            !brenk.AnswerErrorBox("Command-Line longer than 128 characters !"))
             return 1;
-        brenk.WaitStatus(StatusRunning);
-        CheckText("the last 128 characters", brenk.Text(FieldCommandLine), given.substr(14));
-        brenk.Click(ButtonQuit);
-        brenk.WaitStatus(StatusTerminated);
+        brenk.Settle();
+        CheckText("opened", brenk.Status(), StatusOpened);
+        CheckText("the program's name", brenk.Text(FieldProgramName), "sleep_forever.exe");
+        CheckText("the field stays empty", brenk.Text(FieldCommandLine), "");
+        Check(brenk.ChildProcess(nullptr) == 0, "nothing started");
         brenk.Close();
     }
     Brenk brenk;
@@ -156,15 +203,59 @@ int CommandLine() {
     return failures ? 1 : 0;
 }
 
+// A shortcut stands for its target wherever a file is taken: the target is
+// opened from its own folder, with the shortcut's arguments in the field,
+// and started as a watched program.
+int Shortcuts() {
+    const std::string folder = RunFolder("ways_shortcuts");
+    WriteWholeFile(folder + "\\Brenk.ini", EnglishIni());
+    const std::string program = folder + "\\write_args.exe";
+    CopyFileA(TestProgramPath("write_args.exe").c_str(), program.c_str(), FALSE);
+    CreateDirectoryA((folder + "\\links").c_str(), nullptr);
+    const std::string link = folder + "\\links\\args.lnk";
+    const std::string written = folder + "\\written.txt";
+    if (!Check(MakeShortcut(link, program, "written.txt \"a b\""), "a shortcut is made"))
+        return 1;
+    const std::string expected = folder + "\n" + program + "\nwritten.txt\na b\n";
+    const auto opened = [](const Brenk& brenk, const std::string& how, const char* arguments) {
+        CheckText(how + ": the target's name", brenk.Text(FieldProgramName), "write_args.exe");
+        CheckText(how + ": its arguments", brenk.Text(FieldCommandLine), arguments);
+    };
+    {
+        DeleteFileA(written.c_str());
+        Brenk brenk;
+        if (!brenk.Start(folder, "\"" + link + "\" c") || !brenk.WaitReady()) return 1;
+        brenk.WaitStatus(StatusTerminated);
+        opened(brenk, "handed, then those given", "written.txt \"a b\" c");
+        CheckText("handed: started in its folder", WrittenArguments(written), expected + "c\n");
+        brenk.Close();
+    }
+    Brenk brenk;
+    if (!brenk.Start(folder) || !brenk.WaitReady()) return 1;
+    DeleteFileA(written.c_str());
+    if (!DropFiles(brenk, {link}) || !brenk.WaitStatus(StatusOpened)) return 1;
+    opened(brenk, "dropped", "written.txt \"a b\"");
+    // Watched, it ends as "Program terminated"; unwatched it would stay at
+    // "Program started".
+    brenk.Click(ButtonStart);
+    brenk.WaitStatus(StatusTerminated);
+    CheckText("dropped: started in its folder", WrittenArguments(written), expected);
+    if (!brenk.UseRequester(link.c_str()) || !brenk.WaitStatus(StatusOpened)) return 1;
+    opened(brenk, "chosen", "written.txt \"a b\"");
+    brenk.Close();
+    return failures ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     const std::string scenario = argc == 2 ? argv[1] : "";
     const int result = scenario == "drops_and_focus" ? DropsAndFocus()
                        : scenario == "command_line"  ? CommandLine()
+                       : scenario == "shortcuts"     ? Shortcuts()
                                                      : -1;
     if (result < 0) {
-        std::printf("usage: ways_robot drops_and_focus | command_line\n");
+        std::printf("usage: ways_robot drops_and_focus | command_line | shortcuts\n");
         return 2;
     }
     std::printf("%s: %s\n", scenario.c_str(), result == 0 ? "passed" : "FAILED");

@@ -67,6 +67,8 @@ TEST(ComposeMonitorTexts, FillsTheTablesFromTheChosenBlock) {
     EXPECT_EQ(english.CaptionTexts[CaptionProgram], "Observed Program");
     EXPECT_EQ(english.CaptionTexts[CaptionCurrent], "Current");
     EXPECT_EQ(english.ErrorTexts[7], "");
+    EXPECT_EQ(english.ErrorTexts[ErrorCommandLineTooLong],
+              "Command-Line longer than 128 characters !");
     EXPECT_EQ(english.StateTexts[6], "");
     EXPECT_EQ(english.CaptionTexts[9], "");
 
@@ -75,6 +77,8 @@ TEST(ComposeMonitorTexts, FillsTheTablesFromTheChosenBlock) {
     EXPECT_EQ(german.StateTexts[StateCredit], english.StateTexts[StateCredit]);
     EXPECT_EQ(german.StateTexts[StateRunning], "Programm l\xE4uft...");
     EXPECT_EQ(german.ErrorTexts[ErrorNoSettingsFile], "<Brenk.ini> nicht gefunden !");
+    EXPECT_EQ(german.ErrorTexts[ErrorCommandLineTooLong],
+              "Kommandozeile l\xE4nger als 128 Zeichen !");
     EXPECT_EQ(german.CaptionTexts[CaptionProgram], "\xDC"
                                                    "berwachtes Programm");
     EXPECT_EQ(german.CaptionTexts[CaptionOpen], "Programm \xF6"

@@ -65,4 +65,11 @@ TEST(IsValidFileName, RejectsEmptyNamesControlCharactersAndReservedSigns) {
     EXPECT_EQ(IsValidFileName(nullptr), 0);
 }
 
+TEST(IsShortcutName, EndsInLnkInAnyCase) {
+    for (const char* name : {R"(C:\x\Tool.lnk)", "a.LNK", "b.Lnk", ".lnk"})
+        EXPECT_TRUE(IsShortcutName(name)) << name;
+    for (const char* name : {"a.lnk.exe", "alnk", "lnk", "", "a.lnk ", "a.ink"})
+        EXPECT_FALSE(IsShortcutName(name)) << name;
+}
+
 } // namespace
