@@ -12,7 +12,7 @@
 
 struct LaunchRecord;
 
-constexpr int32_t ErrorTextSlots = 8;
+constexpr int32_t ErrorTextSlots = 10;
 constexpr int32_t StateTextSlots = 7;
 constexpr int32_t CaptionTextSlots = 10;
 constexpr int32_t IntervalCount = 10;
@@ -42,6 +42,7 @@ enum ErrorCode : int8_t {
     ErrorNoSettingsFile = 5,
     ErrorNotStarted = 6,
     ErrorLogFile = 7,
+    ErrorStillRunning = 9,
 };
 constexpr int8_t LastFatalError = ErrorNoPsapi;
 
@@ -126,6 +127,7 @@ struct ObservedProgram {
     CpuSampler Sampler;
     void* Job = nullptr;       // with Children=1; owned by the launch record
     void* LogHandle = nullptr; // the open log file; owned by the monitor
+    std::atomic<bool> LogFailed{false}; // a line was refused; not told yet
     RunSummary Summary;
     Text SummaryTipText;       // the tooltip's text; main thread only
     int32_t SummaryTipPasses = -1;

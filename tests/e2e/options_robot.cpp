@@ -302,9 +302,11 @@ int CpuScale() {
 }
 
 // LogFile: one row per pass equal to the window's figures, a comment line per
-// start and a summary line per end; a second start appends. A read-only log
-// gives error 7 once and the observation goes on. (Unreachable rather than
-// read-only: the tests may run as a user whom no file refuses.)
+// start and a summary line per end; a second start appends, and ends with the
+// session (logging off), which ends the program and writes the summary line
+// before Brenk answers. A read-only log gives error 7 once and the
+// observation goes on. (Unreachable rather than read-only: the tests may run
+// as a user whom no file refuses.)
 int LogFile() {
     const std::string folder = RunFolder("options_log");
     const std::string log = folder + "\\readings.csv";
@@ -322,8 +324,27 @@ int LogFile() {
             const Readings row = NextPass(brenk, before);
             if (row.valid && row.changed) shown.push_back(row);
         }
-        brenk.Click(ButtonQuit);
-        brenk.WaitStatus(StatusTerminated);
+        if (run == 1) {
+            brenk.Click(ButtonQuit);
+            brenk.WaitStatus(StatusTerminated);
+            continue;
+        }
+        const Handle burner = brenk.WaitChild("burn_user.exe");
+        DWORD_PTR allowed = 0;
+        DWORD_PTR answer = 0;
+        const bool answered =
+            SendMessageTimeoutA(brenk.window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                SMTO_ABORTIFHUNG, AnswerTimeoutMs, &allowed) &&
+            SendMessageTimeoutA(brenk.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
+                                SMTO_ABORTIFHUNG, StepLimitMs, &answer);
+        DWORD code = 0;
+        GetExitCodeProcess(burner.value, &code);
+        const std::vector<std::string> now = Split(ReadWholeFile(log), "\r\n");
+        Check(answered && allowed == TRUE && code == KilledExitCode && now.size() >= 2 &&
+                  now[now.size() - 2].rfind("# Run time : ", 0) == 0,
+              "logging off: the session may end; the program has ended and the log has its "
+              "summary line when Brenk answers",
+              std::to_string(code) + " " + (now.size() >= 2 ? now[now.size() - 2] : ""));
     }
     const std::vector<std::string> lines = Split(ReadWholeFile(log), "\r\n");
     Check(!lines.empty() && lines[0] == "Time,Milliseconds,CPU Current,CPU Minimum,CPU Maximum,"
@@ -338,7 +359,7 @@ int LogFile() {
     for (const std::string& line : lines) {
         if (line.rfind("Time,", 0) == 0) ++headers;
         if (line == started) ++starts;
-        if (line.rfind("# Run time : ", 0) == 0 && line.find("Exit code : 4294967295") != std::string::npos)
+        if (line.rfind("# Run time : ", 0) == 0 && line.find("Exit code : 0xFFFFFFFF,") != std::string::npos)
             ++summaries;
         const std::vector<std::string> fields = Split(line, ",");
         if (fields.size() != 8 || line[0] == '#' || line.rfind("Time,", 0) == 0) continue;
@@ -382,8 +403,53 @@ int LogFile() {
     return failures ? 1 : 0;
 }
 
-// The summary in the tooltip: a program that ends at once, and one whose
-// memory peaks at 150 MB.
+// A log that stops taking lines midway, as on a full disk: the test's command
+// limits the size of every file brenk writes to limit bytes. The log is
+// filled to just below, ending in a row torn by an earlier fault. Error 7
+// comes once, the observation goes on, the torn row is ended before the
+// run's first line, and no line is left half-written.
+int LogFull(size_t limit) {
+    const std::string folder = RunFolder("options_log_full");
+    const std::string log = folder + "\\readings.csv";
+    if (!Check(!WriteWholeFile(log, std::string(limit + 1, '#')), "the file-size limit holds"))
+        return 1;
+    const std::string commandLine = "60000 " + UniqueToken("full");
+    const std::string program = TestProgramPath("burn_user.exe");
+    // Room for the run's first line and two rows and a half.
+    const size_t room = 2 + std::strlen("# Program : \"\" \r\n") + program.size() +
+                        commandLine.size() + 150;
+    std::string before = "Time,Milliseconds\r\n";
+    while (before.size() < limit - room)
+        before += "2026-01-01T00:00:00,1000,0,0,0,1000,1000,1000\r\n";
+    before += "2026-01-01T00:00:01,2000,0,0,0,28303360,28303";
+    Brenk brenk;
+    if (!WriteWholeFile(log, before) || !StartWith(brenk, folder, "LogFile=readings.csv\r\n") ||
+        !Open(brenk, program, commandLine) ||
+        !StartMonitoring(brenk) || !brenk.AnswerErrorBox("Couldn\xB4t write <readings.csv> !"))
+        return 1;
+    std::string values;
+    const bool first = NextPass(brenk, values).changed;
+    Check(first && NextPass(brenk, values).changed, "the observation goes on without its log");
+    Check(brenk.FindWindowOf(ErrorBoxTitle) == nullptr, "no second error box");
+    brenk.Click(ButtonQuit);
+    brenk.WaitStatus(StatusTerminated);
+    const std::string written = ReadWholeFile(log);
+    Check(written.compare(0, before.size() + 14, before + "\r\n# Program : ") == 0,
+          "the torn row is ended, and the run begins on a line of its own",
+          Quoted(written.substr(before.size() - 10, 30)));
+    bool whole = written.size() >= 2 && written.compare(written.size() - 2, 2, "\r\n") == 0;
+    const std::vector<std::string> lines = Split(written.substr(before.size() + 2), "\r\n");
+    for (size_t i = 0; i + 1 < lines.size(); ++i)
+        whole = whole && (lines[i][0] == '#' || Split(lines[i], ",").size() == 8);
+    Check(whole && lines.size() > 2, "every line written is whole",
+          Quoted(written.substr(written.size() > 80 ? written.size() - 80 : 0)));
+    brenk.Close();
+    return failures ? 1 : 0;
+}
+
+// The summary in the tooltip: a program that ends at once, one that crashes,
+// a burner's processor time against Linux's count while it runs and its
+// Quit, and a program whose memory peaks at 150 MB.
 int Summary() {
     const std::string folder = RunFolder("options_summary");
     Brenk brenk;
@@ -399,12 +465,43 @@ int Summary() {
     const int64_t ran = SummaryNumber(tip, "Run time");
     Check(ran >= 0 && ran < 1000, "a run time under 1 s", tip);
 
+    // Wine's crash dialog is off in the test prefix, as no debugger is on Windows.
+    if (!Open(brenk, TestProgramPath("exit_code.exe"), "crash " + UniqueToken("crash"))) return 1;
+    brenk.Click(ButtonStart);
+    brenk.WaitStatus(StatusTerminated);
+    // "0x..." reads as 0 here; the summary of before as its 3.
+    PollUntil([&] { return SummaryNumber(tip = Tooltip(brenk), "Exit code") == 0; }, StepLimitMs);
+    Check(tip.find("Exit code : 0xC0000005 (Access violation)\r\n") != std::string::npos,
+          "a crash shows its code in hexadecimal and its name", tip);
+
+    const std::string token = UniqueToken("burner");
+    if (!Open(brenk, TestProgramPath("burn_user.exe"), "60000 " + token) ||
+        !StartMonitoring(brenk))
+        return 1;
+    // Each figure is taken at a pass between two readings of Linux's count:
+    // the one when the figure before showed and the one when it shows.
+    for (int64_t pass = 0, before = 0, linuxBefore = 0; pass < 2; ++pass) {
+        PollUntil([&] { return SummaryNumber(tip = Tooltip(brenk), "Processor time") > before; },
+                  StepLimitMs);
+        const int64_t linuxAfter = ReadTokenFigures(token).cpuTicks * 10;
+        const int64_t used = SummaryNumber(tip, "Processor time");
+        Check(SummaryNumber(tip, "Running for") >= 0 && used > before &&
+                  used >= linuxBefore - 20 && used <= linuxAfter + 20,
+              "while running: the processor time so far grows, as Linux counts it",
+              std::to_string(linuxBefore) + " <= " + std::to_string(used) +
+                  " <= " + std::to_string(linuxAfter) + " ms");
+        before = used;
+        linuxBefore = linuxAfter;
+    }
+    brenk.Click(ButtonQuit);
+    brenk.WaitStatus(StatusTerminated);
+    PollUntil([&] { return (tip = Tooltip(brenk)).find("Exit code") != std::string::npos; },
+              StepLimitMs);
+    Check(tip.find("Exit code : 0xFFFFFFFF\r\n") != std::string::npos, "Quit's exit code", tip);
+
     if (!Open(brenk, TestProgramPath("grow_memory.exe"), "150 1500 " + UniqueToken("peak")) ||
         !StartMonitoring(brenk))
         return 1;
-    PollUntil([&] { return SummaryNumber(Tooltip(brenk), "Running for") >= 0; }, StepLimitMs);
-    Check(SummaryNumber(Tooltip(brenk), "Processor time") >= 0,
-          "while running: the time so far and the processor time so far", Tooltip(brenk));
     brenk.WaitStatus(StatusTerminated);
     PollUntil([&] { return SummaryNumber(tip = Tooltip(brenk), "Exit code") >= 0; }, StepLimitMs);
     Check(SummaryNumber(tip, "Exit code") == 0, "the grower ended by itself", tip);
@@ -424,9 +521,16 @@ const Scenario Scenarios[] = {
     {"log_file", LogFile},  {"summary", Summary},
 };
 
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // The file-size limit comes with the scenario: the test's command sets it.
+    if (argc == 3 && std::strcmp(argv[1], "log_full") == 0) {
+        const int result = LogFull(static_cast<size_t>(std::atoll(argv[2])));
+        std::printf("log_full: %s\n", result == 0 ? "passed" : "FAILED");
+        return result;
+    }
     for (const Scenario& scenario : Scenarios) {
         if (argc == 2 && std::strcmp(argv[1], scenario.name) == 0) {
             const int result = scenario.run();
