@@ -101,17 +101,13 @@ TEST(Summary, RunningShowsTheTimesSoFarAndTheEndAllFour) {
 }
 
 TEST(Summary, CrashesShowTheirCodeInHexadecimalAndName) {
-    SummaryFigures crashed;
-    crashed.ended = true;
-    crashed.exitCode = 0xC0000005;
+    SummaryFigures crashed{true, 0, 0, 0xC0000005, 0};
     EXPECT_NE(SummaryTip(English, crashed).find("Exit code : 0xC0000005 (Access violation)\r\n"),
               std::string::npos);
     EXPECT_NE(SummaryLogLine(German, crashed).find("Exit-Code : 0xC0000005 (Zugriffsverletzung),"),
               std::string::npos);
     EXPECT_EQ(ExitCodeText(German, 0xC00000FD), "0xC00000FD (Stapel\xFC"
                                                 "berlauf)");
-    EXPECT_EQ(ExitCodeText(English, 0xE06D7363), "0xE06D7363 (Unhandled C++ exception)");
-    EXPECT_EQ(ExitCodeText(English, 0x80000003), "0x80000003 (Breakpoint)");
     EXPECT_EQ(ExitCodeText(English, 0x80000000), "0x80000000");
     EXPECT_EQ(ExitCodeText(English, 0x7FFFFFFF), "2147483647");
 }

@@ -100,10 +100,9 @@ TEST(EndObservation, ClaimsNoEndThatDidNotCome) {
         state.ObservedProgram.ProcessHandle = &handle;
         state.ObservedProgram.Program = reinterpret_cast<LaunchRecord*>(&handle);
         state.ObservedProgram.Summary.EndTick.store(5000); // as NoteEnd leaves it
-        state.Monitoring.store(1);
         FakeEnding ending{outlives, ""};
-        const QuitOutcome outcome = EndObservation(state, ending);
-        EXPECT_EQ(outcome, outlives ? QuitOutcome::StillRunning : QuitOutcome::Ended);
+        EXPECT_EQ(EndObservation(state, ending),
+                  outlives ? QuitOutcome::StillRunning : QuitOutcome::Ended);
         EXPECT_EQ(ending.steps, outlives ? "note stop end resume" : "note stop end finish");
         EXPECT_EQ(state.Monitoring.load(), outlives ? 1 : 0) << "watched on while it runs";
         EXPECT_EQ(state.ObservedProgram.Summary.EndTick.load(), outlives ? 0u : 5000u);
