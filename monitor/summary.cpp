@@ -39,13 +39,16 @@ struct ExitCodeName {
 };
 const ExitCodeName ExitCodeNames[] = {
     {0xC0000005, "Access violation", "Zugriffsverletzung"},
-    {0xC00000FD, "Stack overflow", "Stapel\xFC"
-                                   "berlauf"},
-    {0xC0000409, "Stack buffer overrun", "Stapelpuffer\xFC"
-                                         "berlauf"},
+    {0xC00000FD, "Stack overflow",
+     "Stapel\xFC"
+     "berlauf"},
+    {0xC0000409, "Stack buffer overrun",
+     "Stapelpuffer\xFC"
+     "berlauf"},
     {0xC0000094, "Integer divide by zero", "Ganzzahlige Division durch null"},
-    {0xC000001D, "Illegal instruction", "Ung\xFC"
-                                        "ltiger Befehl"},
+    {0xC000001D, "Illegal instruction",
+     "Ung\xFC"
+     "ltiger Befehl"},
     {0xE06D7363, "Unhandled C++ exception", "Unbehandelte C++-Ausnahme"},
     {0xC000013A, "Ctrl+C", "Strg+C"},
     {0x80000003, "Breakpoint", "Haltepunkt"},

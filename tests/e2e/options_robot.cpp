@@ -334,8 +334,8 @@ int LogFile() {
         DWORD_PTR allowed = 0;
         SendMessageTimeoutA(brenk.window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
                             SMTO_ABORTIFHUNG, AnswerTimeoutMs, &allowed);
-        SendMessageTimeoutA(brenk.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
-                            SMTO_ABORTIFHUNG, StepLimitMs, nullptr);
+        SendMessageTimeoutA(brenk.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                            StepLimitMs, nullptr);
         DWORD code = 0;
         GetExitCodeProcess(burner.value, &code);
         const std::string now = ReadWholeFile(log);
@@ -357,7 +357,8 @@ int LogFile() {
     for (const std::string& line : lines) {
         if (line.rfind("Time,", 0) == 0) ++headers;
         if (line == started) ++starts;
-        if (line.rfind("# Run time : ", 0) == 0 && line.find("Exit code : 0xFFFFFFFF,") != std::string::npos)
+        if (line.rfind("# Run time : ", 0) == 0 &&
+            line.find("Exit code : 0xFFFFFFFF,") != std::string::npos)
             ++summaries;
         const std::vector<std::string> fields = Split(line, ",");
         if (fields.size() != 8 || line[0] == '#' || line.rfind("Time,", 0) == 0) continue;
@@ -413,7 +414,8 @@ int LogFile() {
     Check(full.compare(0, torn.size() + 14, torn + "\r\n# Program : ") == 0 &&
               full.compare(full.size() - 2, 2, "\r\n") == 0,
           "a full log: the run begins on a line of its own and ends with a whole line",
-          Quoted(full.substr(torn.size() - 10, 30)) + " ... " + Quoted(full.substr(full.size() - 30)));
+          Quoted(full.substr(torn.size() - 10, 30)) + " ... " +
+              Quoted(full.substr(full.size() - 30)));
     return failures ? 1 : 0;
 }
 
@@ -445,8 +447,7 @@ int Summary() {
           "a crash shows its code in hexadecimal and its name", tip);
 
     const std::string token = UniqueToken("burner");
-    if (!Open(brenk, TestProgramPath("burn_user.exe"), "60000 " + token) ||
-        !StartMonitoring(brenk))
+    if (!Open(brenk, TestProgramPath("burn_user.exe"), "60000 " + token) || !StartMonitoring(brenk))
         return 1;
     // The processor time so far grows over two passes as Linux's count for
     // the burner does, read as soon as each figure shows, so both lag alike.
