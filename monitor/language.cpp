@@ -77,6 +77,11 @@ const char* const CommandLineTooLongTexts[2] = {
 // Where the error texts start inside a block.
 constexpr int32_t FirstErrorText = 5;
 
+// Quit that leaves the program running (error 9), per language.
+const char* const StillRunningTexts[2] = {"Programm l\xE4"
+                                          "uft noch !",
+                                          "Program is still running !"};
+
 const char* const SystemInfoPieceTexts[3] = {"CPU: ~ ", " MHz,   RAM: ", " MB"};
 const char* const ExtremeCaptions[4] = {"CPU Minimum", "CPU Maximum", "RAM Minimum", "RAM Maximum"};
 const char* const UnitTexts[ReadingRows] = {"%", "%", "Bytes", "Bytes", "%", "Bytes"};
@@ -127,6 +132,8 @@ void ComposeMonitorTexts(MonitorState& state) {
         AssignText(state.CaptionTexts[i], TextView(*state.TableCursor++));
     AssignText(state.ErrorTexts[ErrorCommandLineTooLong],
                CommandLineTooLongTexts[state.Language == English ? 1 : 0]);
+    AssignText(state.ErrorTexts[ErrorStillRunning],
+               StillRunningTexts[state.Language == English ? 1 : 0]);
 
     for (int32_t i = 0; i < 3; ++i)
         AssignText(state.SystemInfoPieces[i], SystemInfoPieceTexts[i]);

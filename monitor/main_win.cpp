@@ -48,6 +48,8 @@ void RunEventLoop() {
         // a program that ends by itself is noticed at once without input.
         if (Monitor.Monitoring.load() == 1 && !IsProgramAlive(Monitor.ObservedProgram.Program))
             QuitObservedProgram();
+        // A log line refused by the worker (or by Quit) is told here, once.
+        ReportLogFault();
         // The worker's passes wake the loop, so the tooltip follows them.
         RefreshSummaryTip();
         if (Monitor.LastEvent == EventCloseWindow) break;
@@ -118,9 +120,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     BuildMainWindow();
     ShowSystemInfo();
     OpenProgramFromCommandLine(commandLine);
+    FollowSessionEnd();
     RunEventLoop();
     // A program still held is quit, whether or not it was being monitored.
-    if (Monitor.ObservedProgram.Program) QuitObservedProgram();
+    LeaveObservedProgram(true);
     ShutDownServices();
     return 0;
 }

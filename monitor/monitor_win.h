@@ -63,7 +63,16 @@ void ShowSystemInfo();
 void ShowState(int8_t state);
 void OpenObservedProgram();
 void StartObservedProgram();
+// Ends the program and its watch; a program that still runs afterwards is
+// watched on, Quit stays offered, and error 9 says so.
 void QuitObservedProgram();
+// The same when Brenk itself goes (its window closed, the session ending):
+// a program that still runs is then let go, the log finished with the
+// summary so far. tell: error 9 is shown for it.
+void LeaveObservedProgram(bool tell);
+// Answers the system's end of the session on the main window: the program
+// is left as above before the answer, since the process may end right after.
+void FollowSessionEnd();
 
 // Opens the file at path as if it were chosen in the file requester: the
 // same checks, states and errors; a shortcut opens its target. True when it
@@ -89,16 +98,18 @@ uint32_t SamplingWorker(int32_t interval);
 // Marks the moment the observed program was found ended (the first one to
 // find it counts).
 void NoteProgramEnd();
-// Completes the summary once the worker has ended and the program has been
-// ended: its exit code and last figures. Main thread.
+// Completes the summary once the worker has ended and the program is gone:
+// its exit code and last figures. Main thread.
 void FinishSummary();
 
 // The readings log of the LogFile setting (reading_log_win.cpp). Open gives
 // false when the file cannot be opened for appending; Write gives the file up
-// when it refuses a line. The main thread opens and closes it while no worker
-// runs; the worker writes its rows while Monitoring is 1.
+// for the rest of the run when it refuses a line, and ReportLogFault (main
+// thread) then shows error 7 once. The main thread opens and closes it while
+// no worker runs; the worker writes its rows while Monitoring is 1.
 bool OpenReadingLog();
 void WriteReadingLog(const Text& line);
+void ReportLogFault();
 void CloseReadingLog();
 LogTime LocalLogTime();
 

@@ -5,6 +5,7 @@
 
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
+#include "monitor/quitting.h"
 #include "monitor/sampling.h"
 #include "monitor/summary.h"
 #include "services/files.h"
@@ -46,6 +47,11 @@ void WaitForWorker(int32_t worker) {
         if (!handle) break;
         WaitForThreadPumping(handle, INFINITE);
     }
+}
+
+void StartWorker() {
+    Monitor.ObservedProgram.WorkerThread =
+        SpawnThread(SamplingWorker, Monitor.IntervalTable[Monitor.IntervalIndex]);
 }
 
 // A new observation starts its summary afresh.
@@ -219,37 +225,111 @@ void StartObservedProgram() {
     Monitor.Monitoring.store(1);
     ShowState(StateRunning);
     Sleep(StartDelayMs);
-    program.WorkerThread =
-        SpawnThread(SamplingWorker, Monitor.IntervalTable[Monitor.IntervalIndex]);
+    StartWorker();
 }
 
-void QuitObservedProgram() {
+namespace {
+
+// How long a program that was just asked to end may take to be gone.
+constexpr DWORD EndWaitMs = 2000;
+// How often a job, or a program Brenk holds no handle of its own for, is asked.
+constexpr DWORD EndPollMs = 20;
+
+// Waits up to limitMs for the program's end while the window keeps serving
+// its messages. True once it has ended.
+bool WaitForProgramEnd(DWORD limitMs) {
     auto& program = Monitor.ObservedProgram;
-    Monitor.Monitoring.store(0);
-    // A program that ended by itself ended no later than now; one the user
-    // quits ends now.
-    if (program.ProcessHandle) NoteProgramEnd();
-    // Ends the worker's pause now instead of at the end of its interval.
-    if (program.StopEvent) SetEvent(program.StopEvent);
-    EnableControls({ButtonQuit}, false);
-    // The order is fixed: the worker ends before the program and the handle
-    // it samples go.
-    WaitForWorker(program.WorkerThread);
-    // Also a program that was launched but never monitored: the user asked
-    // to quit it, and its record would otherwise be lost. The summary reads
-    // the ended program and its job before the record lets them go.
-    if (program.Program) KillLaunched(program.Program);
-    if (program.ProcessHandle) {
-        FinishSummary();
-        FinishLog();
-        RefreshSummaryTip();
+    // The process's own end wakes the wait; a job's other processes are
+    // asked again every step, the steps waiting on an event that never comes.
+    const bool byProcess = program.ProcessHandle && !program.Job;
+    const OwnedHandle pause(byProcess ? nullptr : CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const HANDLE waitOn = byProcess ? program.ProcessHandle : pause.get();
+    const ULONGLONG deadline = GetTickCount64() + limitMs;
+    while (IsProgramAlive(program.Program)) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline || !waitOn) return false;
+        const auto left = static_cast<DWORD>(deadline - now);
+        WaitForThreadPumping(waitOn, byProcess || left < EndPollMs ? left : EndPollMs);
     }
-    program.Job = nullptr;
-    if (program.Program) ReleaseLaunched(program.Program);
-    OwnedHandle(std::exchange(program.ProcessHandle, nullptr)).reset();
-    OwnedHandle(std::exchange(program.StopEvent, nullptr)).reset();
-    program.Program = nullptr;
+    return true;
+}
+
+// The platform's part of a Quit (quitting.h).
+struct WindowsEnding {
+    ObservedProgram& program = Monitor.ObservedProgram;
+
+    void NoteEnd() { NoteProgramEnd(); }
+    void StopWorker() {
+        // Ends the worker's pause now instead of at the end of its interval.
+        if (program.StopEvent) SetEvent(program.StopEvent);
+        WaitForWorker(program.WorkerThread);
+    }
+    // Also a program that was launched but never monitored: the user asked
+    // to quit it, and its record would otherwise be lost.
+    void EndProgram() { KillLaunched(program.Program); }
+    bool AwaitEnd() { return WaitForProgramEnd(EndWaitMs); }
+    void ResumeWorker() {
+        if (program.StopEvent) ResetEvent(program.StopEvent);
+        StartWorker();
+    }
+    void Finish() {
+        // The summary reads the ended program and its job before the record
+        // lets them go.
+        if (program.ProcessHandle) {
+            FinishSummary();
+            FinishLog();
+            RefreshSummaryTip();
+        }
+        LetProgramGo();
+    }
+    void LetProgramGo() {
+        program.Job = nullptr;
+        if (program.Program) ReleaseLaunched(program.Program);
+        OwnedHandle(std::exchange(program.ProcessHandle, nullptr)).reset();
+        OwnedHandle(std::exchange(program.StopEvent, nullptr)).reset();
+        program.Program = nullptr;
+    }
+};
+
+// A Quit nested in another (the session ending while Quit waits) leaves it
+// to the one under way.
+bool quitting = false;
+
+// Quit without a word: true when the program has ended; false when it still
+// runs, and then it is watched on as before and Quit stays offered.
+bool EndObservedProgram() {
+    if (quitting) return true;
+    quitting = true;
+    EnableControls({ButtonQuit}, false);
+    WindowsEnding ending;
+    const QuitOutcome outcome = EndObservation(Monitor, ending);
+    quitting = false;
+    if (outcome == QuitOutcome::StillRunning) {
+        EnableControls({ButtonQuit}, true);
+        FocusControl(ButtonQuit);
+        return false;
+    }
     ShowState(StateTerminated);
     EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, true);
     if (!FocusControl(ButtonStart)) FocusControl(ButtonOpen);
+    return true;
+}
+
+} // namespace
+
+void QuitObservedProgram() {
+    if (!EndObservedProgram()) ReportError(ErrorStillRunning);
+}
+
+void LeaveObservedProgram(bool tell) {
+    auto& program = Monitor.ObservedProgram;
+    if (!program.Program || EndObservedProgram()) return;
+    if (tell) ReportError(ErrorStillRunning);
+    // Brenk goes and the program stays: the log gets the summary so far (a
+    // running one) and the program is let go unended.
+    Monitor.Monitoring.store(0);
+    WindowsEnding ending;
+    ending.StopWorker();
+    FinishLog();
+    ending.LetProgramGo();
 }

@@ -16,9 +16,6 @@
 
 namespace {
 
-// How long the summary waits for a terminated program to be gone.
-constexpr DWORD FinalWaitMs = 2000;
-
 class Watch {
   public:
     explicit Watch(const ObservedProgram& program)
@@ -124,9 +121,7 @@ void NoteProgramEnd() {
 void FinishSummary() {
     auto& program = Monitor.ObservedProgram;
     auto& summary = program.Summary;
-    // The program was just ended, or ended by itself; the end of a process
-    // that is being terminated is not instant.
-    WaitForSingleObject(program.ProcessHandle, FinalWaitMs);
+    // Quit has seen the program gone, so its exit code is final.
     DWORD code = 0;
     if (GetExitCodeProcess(program.ProcessHandle, &code)) summary.ExitCode = code;
     // One more reading where the system keeps figures after the end (a

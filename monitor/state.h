@@ -43,6 +43,7 @@ enum ErrorCode : int8_t {
     ErrorNotStarted = 6,
     ErrorLogFile = 7,
     ErrorCommandLineTooLong = 8,
+    ErrorStillRunning = 9,
 };
 constexpr int8_t LastFatalError = ErrorNoPsapi;
 
@@ -127,6 +128,7 @@ struct ObservedProgram {
     CpuSampler Sampler;
     void* Job = nullptr;       // with Children=1; owned by the launch record
     void* LogHandle = nullptr; // the open log file; owned by the monitor
+    std::atomic<bool> LogFailed{false}; // a line was refused; not told yet
     RunSummary Summary;
     Text SummaryTipText;       // the tooltip's text; main thread only
     int32_t SummaryTipPasses = -1;

@@ -30,22 +30,48 @@ const char* const EnglishOptionTexts[OptionTextCount] = {
 
 constexpr uint64_t HundredsPerMs = 10'000;
 
+// The system's codes for the ways a program most often dies; a program's own
+// exit codes lie below 0x80000000.
+struct ExitCodeName {
+    uint32_t code;
+    const char* english;
+    const char* german;
+};
+const ExitCodeName ExitCodeNames[] = {
+    {0xC0000005, "Access violation", "Zugriffsverletzung"},
+    {0xC00000FD, "Stack overflow",
+     "Stapel\xFC"
+     "berlauf"},
+    {0xC0000409, "Stack buffer overrun",
+     "Stapelpuffer\xFC"
+     "berlauf"},
+    {0xC0000094, "Integer divide by zero", "Ganzzahlige Division durch null"},
+    {0xC000001D, "Illegal instruction",
+     "Ung\xFC"
+     "ltiger Befehl"},
+    {0xE06D7363, "Unhandled C++ exception", "Unbehandelte C++-Ausnahme"},
+    {0xC000013A, "Ctrl+C", "Strg+C"},
+    {0x80000003, "Breakpoint", "Haltepunkt"},
+};
+constexpr uint32_t FirstSystemCode = 0x80000000;
+
 struct SummaryItem {
     OptionText caption;
     int64_t value;
     const char* unit; // "" for a plain number
     bool grouped;     // digits grouped when the text is for the window
+    bool exitCode;    // the value is an exit code (ExitCodeText)
 };
 
 // The items in the order both forms show them.
 int32_t SummaryItems(const SummaryFigures& figures, SummaryItem (&items)[4]) {
     const auto runMs = static_cast<int64_t>(figures.runMs);
     const auto processorMs = static_cast<int64_t>(figures.processor100ns / HundredsPerMs);
-    items[0] = {figures.ended ? OptionRunTime : OptionRunningFor, runMs, " ms", true};
-    items[1] = {OptionProcessorTime, processorMs, " ms", true};
+    items[0] = {figures.ended ? OptionRunTime : OptionRunningFor, runMs, " ms", true, false};
+    items[1] = {OptionProcessorTime, processorMs, " ms", true, false};
     if (!figures.ended) return 2;
-    items[2] = {OptionExitCode, figures.exitCode, "", false};
-    items[3] = {OptionPeakWorkingSet, figures.peakWorkingSet, " Bytes", true};
+    items[2] = {OptionExitCode, figures.exitCode, "", false, true};
+    items[3] = {OptionPeakWorkingSet, figures.peakWorkingSet, " Bytes", true, false};
     return 4;
 }
 
@@ -59,8 +85,11 @@ Text JoinSummary(int8_t language, const SummaryFigures& figures, std::string_vie
         if (i > 0) AppendText(joined, separator);
         AppendText(joined, texts[items[i].caption]);
         AppendText(joined, " : ");
-        AppendText(joined, forWindow && items[i].grouped ? GroupDigits(items[i].value)
-                                                         : IntegerToText(items[i].value));
+        if (items[i].exitCode)
+            AppendText(joined, ExitCodeText(language, static_cast<uint32_t>(items[i].value)));
+        else
+            AppendText(joined, forWindow && items[i].grouped ? GroupDigits(items[i].value)
+                                                             : IntegerToText(items[i].value));
         AppendText(joined, items[i].unit);
     }
     return joined;
@@ -90,6 +119,20 @@ Text LogFileErrorText(int8_t language, std::string_view name) {
     AppendText(error, name);
     AppendText(error, texts[OptionLogErrorEnd]);
     return error;
+}
+
+Text ExitCodeText(int8_t language, uint32_t code) {
+    if (code < FirstSystemCode) return IntegerToText(code);
+    Text text = "0x";
+    for (int32_t shift = 28; shift >= 0; shift -= 4)
+        text.push_back("0123456789ABCDEF"[(code >> shift) & 0xF]);
+    for (const ExitCodeName& name : ExitCodeNames) {
+        if (name.code != code) continue;
+        AppendText(text, " (");
+        AppendText(text, language == English ? name.english : name.german);
+        AppendText(text, ")");
+    }
+    return text;
 }
 
 SummaryFigures SummaryOf(const RunSummary& summary, uint64_t now) {

@@ -42,6 +42,11 @@ struct SummaryFigures {
     int64_t peakWorkingSet = 0;
 };
 
+// An exit code as the summary shows it: below 0x80000000 in decimal; from
+// there up, the system's status codes, in hexadecimal ("0xC0000005") and,
+// for the common ways to crash, followed by the name in parentheses.
+Text ExitCodeText(int8_t language, uint32_t code);
+
 // The figures of a summary at tick now: a running program shows the time so
 // far, an ended one the time up to its end.
 SummaryFigures SummaryOf(const RunSummary& summary, uint64_t now);

@@ -49,7 +49,8 @@ LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char
                             uint32_t flags);
 
 // 1 while the program runs (a failed wait counts as running), 0 once it has
-// ended or for record 0. With a job: 1 while any process of the job lives.
+// ended, for record 0 and for a shell start that named no process. With a
+// job: 1 while any process of the job lives.
 int32_t IsProgramAlive(LaunchRecord* record);
 
 // The process identifier; -1 for a program the shell started, 0 for record 0.

@@ -152,6 +152,9 @@ int32_t IsProgramAlive(LaunchRecord* record) {
         const int32_t live = JobLiveProcesses(record->job.get());
         return live == 0 ? 0 : 1;
     }
+    // A start through the shell may name no process (the file went to a
+    // program already running): there is nothing to wait for.
+    if (!record->process.valid()) return 0;
     // Only a signalled handle proves the end; a failed wait must not make the
     // caller give up a program that may still be running.
     return WaitForSingleObject(record->process.get(), 0) == WAIT_OBJECT_0 ? 0 : 1;

@@ -7,6 +7,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cwchar>
 
 namespace {
@@ -302,9 +303,11 @@ int CpuScale() {
 }
 
 // LogFile: one row per pass equal to the window's figures, a comment line per
-// start and a summary line per end; a second start appends. A read-only log
-// gives error 7 once and the observation goes on. (Unreachable rather than
-// read-only: the tests may run as a user whom no file refuses.)
+// start and a summary line per end; a second start appends, and ends with the
+// session (logging off), which ends the program and writes the summary line
+// before Brenk answers. The test's command limits every file brenk writes to
+// FileSizeLimit bytes, so that a log can fill up as on a full disk.
+constexpr size_t FileSizeLimit = 65536;
 int LogFile() {
     const std::string folder = RunFolder("options_log");
     const std::string log = folder + "\\readings.csv";
@@ -322,8 +325,24 @@ int LogFile() {
             const Readings row = NextPass(brenk, before);
             if (row.valid && row.changed) shown.push_back(row);
         }
-        brenk.Click(ButtonQuit);
-        brenk.WaitStatus(StatusTerminated);
+        if (run == 1) {
+            brenk.Click(ButtonQuit);
+            brenk.WaitStatus(StatusTerminated);
+            continue;
+        }
+        const Handle burner = brenk.WaitChild("burn_user.exe");
+        DWORD_PTR allowed = 0;
+        SendMessageTimeoutA(brenk.window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                            SMTO_ABORTIFHUNG, AnswerTimeoutMs, &allowed);
+        SendMessageTimeoutA(brenk.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                            StepLimitMs, nullptr);
+        DWORD code = 0;
+        GetExitCodeProcess(burner.value, &code);
+        const std::string now = ReadWholeFile(log);
+        const std::string last = now.substr(now.rfind("\r\n", now.size() - 3) + 2);
+        Check(allowed == TRUE && code == KilledExitCode && last.rfind("# Run time : ", 0) == 0,
+              "logging off: when Brenk answers, the program has ended and the log is summed up",
+              std::to_string(code) + " " + last);
     }
     const std::vector<std::string> lines = Split(ReadWholeFile(log), "\r\n");
     Check(!lines.empty() && lines[0] == "Time,Milliseconds,CPU Current,CPU Minimum,CPU Maximum,"
@@ -338,7 +357,8 @@ int LogFile() {
     for (const std::string& line : lines) {
         if (line.rfind("Time,", 0) == 0) ++headers;
         if (line == started) ++starts;
-        if (line.rfind("# Run time : ", 0) == 0 && line.find("Exit code : 4294967295") != std::string::npos)
+        if (line.rfind("# Run time : ", 0) == 0 &&
+            line.find("Exit code : 0xFFFFFFFF,") != std::string::npos)
             ++summaries;
         const std::vector<std::string> fields = Split(line, ",");
         if (fields.size() != 8 || line[0] == '#' || line.rfind("Time,", 0) == 0) continue;
@@ -362,28 +382,46 @@ int LogFile() {
           std::to_string(matched) + " of " + std::to_string(shown.size()));
     brenk.Close();
 
-    // An unreachable log: error 7 once, then the observation runs.
-    const std::string unreachable = "no such folder\\readings.csv";
-    Brenk second;
-    if (!StartWith(second, folder, "LogFile=" + unreachable + "\r\n") ||
-        !Open(second, TestProgramPath("burn_user.exe"), commandLine))
-        return 1;
-    if (!second.Click(ButtonStart) ||
-        !second.AnswerErrorBox("Couldn\xB4t write <" + unreachable + "> !") ||
-        !second.WaitStatus(StatusRunning))
-        return 1;
-    std::string values;
-    const bool first = NextPass(second, values).changed;
-    Check(first && NextPass(second, values).changed, "the observation runs without its log");
-    Check(second.FindWindowOf(ErrorBoxTitle) == nullptr, "no second error box");
-    second.Click(ButtonQuit);
-    second.WaitStatus(StatusTerminated);
-    second.Close();
+    // Error 7 once, then the observation runs: for a log that cannot be
+    // opened, and for one that stops taking lines midway, as on a full disk.
+    // That one is filled to just below the limit, ending in a row torn by an
+    // earlier fault, with room for the run's first line and two rows.
+    const std::string program = TestProgramPath("burn_user.exe");
+    std::string torn = "Time\r\n";
+    while (torn.size() + 190 + program.size() + commandLine.size() < FileSizeLimit)
+        torn += "2026-01-01T00:00:00,1000,0,0,0,1000,1000,1000\r\n";
+    torn += "2026-01-01T00:00:01,2000,0,0,0,28303360,28303";
+    Check(!WriteWholeFile(folder + "\\full.csv", std::string(FileSizeLimit + 1, '#')) &&
+              WriteWholeFile(folder + "\\full.csv", torn),
+          "the file-size limit holds");
+    for (const std::string bad : {"no such folder\\readings.csv", "full.csv"}) {
+        Brenk second;
+        if (!StartWith(second, folder, "LogFile=" + bad + "\r\n") ||
+            !Open(second, program, commandLine) || !second.Click(ButtonStart) ||
+            !second.AnswerErrorBox("Couldn\xB4t write <" + bad + "> !") ||
+            !second.WaitStatus(StatusRunning))
+            return 1;
+        std::string values;
+        const bool first = NextPass(second, values).changed;
+        Check(first && NextPass(second, values).changed, "the observation runs without its log");
+        Check(second.FindWindowOf(ErrorBoxTitle) == nullptr, "no second error box");
+        second.Click(ButtonQuit);
+        second.WaitStatus(StatusTerminated);
+        second.Close();
+    }
+    // The torn row was ended first, and the row that did not fit cut off.
+    const std::string full = ReadWholeFile(folder + "\\full.csv");
+    Check(full.compare(0, torn.size() + 14, torn + "\r\n# Program : ") == 0 &&
+              full.compare(full.size() - 2, 2, "\r\n") == 0,
+          "a full log: the run begins on a line of its own and ends with a whole line",
+          Quoted(full.substr(torn.size() - 10, 30)) + " ... " +
+              Quoted(full.substr(full.size() - 30)));
     return failures ? 1 : 0;
 }
 
-// The summary in the tooltip: a program that ends at once, and one whose
-// memory peaks at 150 MB.
+// The summary in the tooltip: a program that ends at once, one that crashes,
+// a burner's processor time against Linux's count while it runs and its
+// Quit, and a program whose memory peaks at 150 MB.
 int Summary() {
     const std::string folder = RunFolder("options_summary");
     Brenk brenk;
@@ -399,12 +437,46 @@ int Summary() {
     const int64_t ran = SummaryNumber(tip, "Run time");
     Check(ran >= 0 && ran < 1000, "a run time under 1 s", tip);
 
+    // Wine's crash dialog is off in the test prefix, as no debugger is on Windows.
+    if (!Open(brenk, TestProgramPath("exit_code.exe"), "crash " + UniqueToken("crash"))) return 1;
+    brenk.Click(ButtonStart);
+    brenk.WaitStatus(StatusTerminated);
+    // "0x..." reads as 0 here; the summary of before as its 3.
+    PollUntil([&] { return SummaryNumber(tip = Tooltip(brenk), "Exit code") == 0; }, StepLimitMs);
+    Check(tip.find("Exit code : 0xC0000005 (Access violation)\r\n") != std::string::npos,
+          "a crash shows its code in hexadecimal and its name", tip);
+
+    const std::string token = UniqueToken("burner");
+    if (!Open(brenk, TestProgramPath("burn_user.exe"), "60000 " + token) || !StartMonitoring(brenk))
+        return 1;
+    // The processor time so far grows over two passes as Linux's count for
+    // the burner does, read as soon as each figure shows, so both lag alike.
+    int64_t used[2] = {};
+    int64_t linux[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        const int64_t since = i == 0 ? 0 : SummaryNumber(tip, "Running for") + 1500;
+        PollUntil(
+            [&] {
+                tip = Tooltip(brenk);
+                return SummaryNumber(tip, "Processor time") > 0 &&
+                       SummaryNumber(tip, "Running for") >= since;
+            },
+            StepLimitMs);
+        linux[i] = ReadTokenFigures(token).cpuTicks * 10;
+        used[i] = SummaryNumber(tip, "Processor time");
+    }
+    const int64_t grown = used[1] - used[0];
+    const int64_t linuxGrown = linux[1] - linux[0];
+    Check(used[0] > 0 && std::abs(grown - linuxGrown) <= linuxGrown / 7 + 50,
+          "while running: the processor time so far grows as Linux counts it",
+          std::to_string(used[0]) + " -> " + std::to_string(used[1]) + " ms, Linux " +
+              std::to_string(linux[0]) + " -> " + std::to_string(linux[1]) + " ms");
+    brenk.Click(ButtonQuit);
+    brenk.WaitStatus(StatusTerminated);
+
     if (!Open(brenk, TestProgramPath("grow_memory.exe"), "150 1500 " + UniqueToken("peak")) ||
         !StartMonitoring(brenk))
         return 1;
-    PollUntil([&] { return SummaryNumber(Tooltip(brenk), "Running for") >= 0; }, StepLimitMs);
-    Check(SummaryNumber(Tooltip(brenk), "Processor time") >= 0,
-          "while running: the time so far and the processor time so far", Tooltip(brenk));
     brenk.WaitStatus(StatusTerminated);
     PollUntil([&] { return SummaryNumber(tip = Tooltip(brenk), "Exit code") >= 0; }, StepLimitMs);
     Check(SummaryNumber(tip, "Exit code") == 0, "the grower ended by itself", tip);

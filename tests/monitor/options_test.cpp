@@ -90,14 +90,26 @@ TEST(Summary, RunningShowsTheTimesSoFarAndTheEndAllFour) {
     const SummaryFigures ended = SummaryOf(summary, 99'000);
     EXPECT_EQ(ended.runMs, 1000u);
     EXPECT_EQ(SummaryTip(English, ended),
-              "Run time : 1.000 ms\r\nProcessor time : 1.234 ms\r\nExit code : 4294967295\r\n"
+              "Run time : 1.000 ms\r\nProcessor time : 1.234 ms\r\nExit code : 0xFFFFFFFF\r\n"
               "Peak working set : 157.286.400 Bytes");
     EXPECT_EQ(SummaryLogLine(German, ended),
-              "# Laufzeit : 1000 ms, Prozessorzeit : 1234 ms, Exit-Code : 4294967295, "
+              "# Laufzeit : 1000 ms, Prozessorzeit : 1234 ms, Exit-Code : 0xFFFFFFFF, "
               "H\xF6"
               "chster Working-Set : 157286400 Bytes\r\n");
     summary.StartTick = 20'000; // a clock read before the start gives 0, not a wrap
     EXPECT_EQ(SummaryOf(summary, 0).runMs, 0u);
+}
+
+TEST(Summary, CrashesShowTheirCodeInHexadecimalAndName) {
+    SummaryFigures crashed{true, 0, 0, 0xC0000005, 0};
+    EXPECT_NE(SummaryTip(English, crashed).find("Exit code : 0xC0000005 (Access violation)\r\n"),
+              std::string::npos);
+    EXPECT_NE(SummaryLogLine(German, crashed).find("Exit-Code : 0xC0000005 (Zugriffsverletzung),"),
+              std::string::npos);
+    EXPECT_EQ(ExitCodeText(German, 0xC00000FD), "0xC00000FD (Stapel\xFC"
+                                                "berlauf)");
+    EXPECT_EQ(ExitCodeText(English, 0x80000000), "0x80000000");
+    EXPECT_EQ(ExitCodeText(English, 0x7FFFFFFF), "2147483647");
 }
 
 TEST(OptionTexts, AreIsoLatin1AndComplete) {

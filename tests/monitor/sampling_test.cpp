@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "monitor/language.h"
+#include "monitor/quitting.h"
 
 namespace {
 
@@ -78,6 +79,34 @@ TEST(SamplingWorker, NoEarlierFiguresWhenTheProgramEndsBeforeTheFirstPass) {
     for (const Text& values : gone.handed)
         EXPECT_EQ(values, "");
     EXPECT_EQ(state.Readings.Row, (std::array<int64_t, 6>{}));
+}
+
+// A watched program asked to end that ends, or outlives the wait.
+struct FakeEnding {
+    bool outlives;
+    std::string steps;
+    void NoteEnd() { steps += "note "; }
+    void StopWorker() { steps += "stop "; }
+    void EndProgram() { steps += "end "; }
+    bool AwaitEnd() { return !outlives; }
+    void ResumeWorker() { steps += "resume"; }
+    void Finish() { steps += "finish"; }
+};
+
+TEST(EndObservation, ClaimsNoEndThatDidNotCome) {
+    for (const bool outlives : {false, true}) {
+        MonitorState state;
+        int handle = 0;
+        state.ObservedProgram.ProcessHandle = &handle;
+        state.ObservedProgram.Program = reinterpret_cast<LaunchRecord*>(&handle);
+        state.ObservedProgram.Summary.EndTick.store(5000); // as NoteEnd leaves it
+        FakeEnding ending{outlives, ""};
+        EXPECT_EQ(EndObservation(state, ending),
+                  outlives ? QuitOutcome::StillRunning : QuitOutcome::Ended);
+        EXPECT_EQ(ending.steps, outlives ? "note stop end resume" : "note stop end finish");
+        EXPECT_EQ(state.Monitoring.load(), outlives ? 1 : 0) << "watched on while it runs";
+        EXPECT_EQ(state.ObservedProgram.Summary.EndTick.load(), outlives ? 0u : 5000u);
+    }
 }
 
 } // namespace
