@@ -459,7 +459,7 @@ int BuildTree() {
     PollUntil([&] { return SummaryNumber(tip = Tooltip(brenk), "Exit code") >= 0; }, StepLimitMs);
     const int64_t peak = SummaryNumber(tip, "Peak working set");
     const Readings shown = brenk.Values();
-    Check(SummaryNumber(tip, "Exit code") == 0, "the build ended by itself", tip);
+    Check(SummaryNumber(tip, "Exit code") == 0, "the build ended by itself", Quoted(tip));
     Check(shown.valid && shown.row[RamMaximum] >= 64 * Megabyte,
           "RAM maximum: the parent and a compiler together", Quoted(shown.text));
     Check(peak >= shown.row[RamMaximum] && peak <= linuxMost + 16 * Megabyte,
