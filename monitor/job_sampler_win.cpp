@@ -1,5 +1,6 @@
 #include "monitor/job_sampler_win.h"
 
+#include "monitor/job_memory.h"
 #include "services/job.h"
 
 namespace {
@@ -18,15 +19,6 @@ void TakeLoad(MonitorState& state, uint64_t used) {
     RaiseAtLeast(state.ObservedProgram.Summary.ProcessorTime, used);
 }
 
-void JobSampler::RaisePeak(uint32_t id, uint64_t bytes) {
-    for (Peak& peak : peaks_) {
-        if (peak.id != id) continue;
-        if (bytes > peak.bytes) peak.bytes = bytes;
-        return;
-    }
-    peaks_.push_back({id, bytes});
-}
-
 void JobSampler::Sample(MonitorState& state) {
     Refresh();
     uint64_t used = 0;
@@ -35,19 +27,15 @@ void JobSampler::Sample(MonitorState& state) {
 
     const auto query = MemoryQuery(state);
     if (!query) return;
-    int64_t workingSet = 0;
+    JobMemoryPass pass;
     for (JobMember& member : members_) {
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof counters;
-        if (!query(member.process.get(), &counters, sizeof counters)) continue;
-        workingSet += static_cast<int64_t>(counters.WorkingSetSize);
-        RaisePeak(member.id, counters.PeakWorkingSetSize);
+        if (query(member.process.get(), &counters, sizeof counters))
+            pass.Add(counters.WorkingSetSize, counters.PeakWorkingSetSize);
     }
-    state.Readings.Row[RamCurrent] = workingSet;
-    uint64_t peaks = 0;
-    for (const Peak& peak : peaks_)
-        peaks += peak.bytes;
-    RaiseAtLeast(state.ObservedProgram.Summary.PeakWorkingSet, static_cast<int64_t>(peaks));
+    state.Readings.Row[RamCurrent] = static_cast<int64_t>(pass.WorkingSet());
+    RaiseAtLeast(state.ObservedProgram.Summary.PeakWorkingSet, static_cast<int64_t>(pass.Peak()));
 }
 
 bool JobSampler::Ended() const { return JobLiveProcesses(job_) == 0; }
@@ -80,8 +68,15 @@ PauseEnd JobSampler::Pause(HANDLE stop, int32_t interval) {
     }
 }
 
-// The job's processes of now: new ones opened, ended ones dropped.
+// The job's processes of now: new ones opened, ended ones dropped. A number
+// stays with its process while a handle to it is held, so a member found
+// alive here is the process the job lists; an ended one goes first, and its
+// number, if the job lists it again, names a new process, opened anew.
 void JobSampler::Refresh() {
+    // A process that has ended keeps its threads' last times in the sum.
+    std::erase_if(members_, [](const JobMember& member) {
+        return WaitForSingleObject(member.process.get(), 0) == WAIT_OBJECT_0;
+    });
     for (JobMember& member : members_)
         member.seen = false;
     for (uint32_t id : JobProcessIds(job_)) {
@@ -93,12 +88,13 @@ void JobSampler::Refresh() {
             continue;
         }
         OwnedHandle process(OpenProcess(JobMemberAccess, FALSE, id));
-        if (process.valid()) members_.push_back({id, std::move(process), true});
+        // Between the job's list and the opening the number may have passed
+        // to a process outside the job.
+        BOOL inJob = FALSE;
+        if (process.valid() && IsProcessInJob(process.get(), job_, &inJob) && inJob)
+            members_.push_back({id, std::move(process), true});
     }
-    // A process that has ended keeps its threads' last times in the sum.
-    std::erase_if(members_, [](const JobMember& member) {
-        return !member.seen || WaitForSingleObject(member.process.get(), 0) == WAIT_OBJECT_0;
-    });
+    std::erase_if(members_, [](const JobMember& member) { return !member.seen; });
 }
 
 // Where the job's own accounting reads 0: the threads of its processes, all

@@ -39,9 +39,8 @@ struct JobMember {
 
 // The job as one program: the time of all its processes, ended ones
 // included, and the working sets of the live ones summed. Its peak is the
-// sum of each process's own recorded peak, kept for those that ended: no
-// peak between two passes escapes it, though processes that peaked at
-// different moments count in full.
+// most a pass proves was in memory at once (JobMemoryPass): never more than
+// the job ever held, though a sum higher between two passes escapes it.
 class JobSampler {
   public:
     explicit JobSampler(void* job) : job_(job) {}
@@ -62,16 +61,8 @@ class JobSampler {
   private:
     void Refresh();
     uint64_t MembersTime();
-    void RaisePeak(uint32_t id, uint64_t bytes);
 
     void* job_;
     std::vector<JobMember> members_;
     AccumulatedTimes threads_;
-    // Each process's highest recorded peak, by identifier; a job holds few
-    // processes, so a list searched in order is enough.
-    struct Peak {
-        uint32_t id;
-        uint64_t bytes;
-    };
-    std::vector<Peak> peaks_;
 };

@@ -108,9 +108,7 @@ void InitialiseMonitor() {
 
     ComposeMonitorTexts(Monitor);
     ApplyOptions(Monitor, children, cpuScale, logFile);
-    SYSTEM_INFO system{};
-    GetSystemInfo(&system);
-    Monitor.ProcessorCount = static_cast<int32_t>(system.dwNumberOfProcessors);
+    Monitor.ProcessorCount = CountMachineProcessors();
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {

@@ -59,6 +59,8 @@ void InitialiseMonitor();
 void BuildMainWindow();
 void DispatchControlEvent(int8_t action);
 void ShowSystemInfo();
+// The logical processors of the whole machine, all processor groups.
+int32_t CountMachineProcessors();
 
 void ShowState(int8_t state);
 void OpenObservedProgram();

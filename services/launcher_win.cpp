@@ -88,9 +88,19 @@ LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
 // Puts the suspended process into a new job before its first instruction
 // runs, so not even its earliest child can start outside the job. Without a
 // job the program runs on by itself: better watched alone than not started.
+// The record's handle is the job's only one (none is inherited), so the tree
+// ends when the record is released after the program was ended, or with
+// Brenk itself, however it ends; and a child that asks to leave the job
+// still starts, outside it and not counted.
 OwnedHandle JobFor(HANDLE process) {
     OwnedHandle job(CreateJobObjectA(nullptr, nullptr));
-    if (job.valid() && !AssignProcessToJobObject(job.get(), process)) job.reset();
+    if (!job.valid()) return job;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags =
+        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+    // A job without these limits still watches the tree.
+    SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    if (!AssignProcessToJobObject(job.get(), process)) job.reset();
     return job;
 }
 

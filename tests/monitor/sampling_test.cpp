@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "monitor/job_memory.h"
 #include "monitor/language.h"
 #include "monitor/quitting.h"
 
@@ -107,6 +108,26 @@ TEST(EndObservation, ClaimsNoEndThatDidNotCome) {
         EXPECT_EQ(state.Monitoring.load(), outlives ? 1 : 0) << "watched on while it runs";
         EXPECT_EQ(state.ObservedProgram.Summary.EndTick.load(), outlives ? 0u : 5000u);
     }
+}
+
+// A build: a parent of 10 MB and twenty compilers of 50 MB, one after
+// another, each read at one pass. Only one compiler was ever in memory
+// with the parent; a compiler that peaked between passes counts alone.
+TEST(JobMemoryPass, PeakIsWhatWasInMemoryAtOnceNeverTheOwnPeaksAdded) {
+    constexpr uint64_t MB = 1 << 20;
+    uint64_t peak = 0;
+    for (int compiler = 0; compiler < 20; ++compiler) {
+        JobMemoryPass pass;
+        pass.Add(10 * MB, 12 * MB);
+        pass.Add(compiler == 7 ? 5 * MB : 50 * MB, compiler == 7 ? 80 * MB : 50 * MB);
+        EXPECT_EQ(pass.WorkingSet(), compiler == 7 ? 15 * MB : 60 * MB);
+        peak = pass.Peak() > peak ? pass.Peak() : peak;
+    }
+    EXPECT_EQ(peak, 80 * MB);
+    JobMemoryPass together;
+    together.Add(40 * MB, 41 * MB);
+    together.Add(30 * MB, 31 * MB);
+    EXPECT_EQ(together.Peak(), 70 * MB);
 }
 
 } // namespace

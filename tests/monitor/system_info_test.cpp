@@ -42,6 +42,13 @@ TEST(InstalledMB, AddsTheReservedSlackAndTruncates) {
         EXPECT_EQ(InstalledMB(row.bytes), row.megabytes) << row.bytes;
 }
 
+// Beyond 64 logical processors the caller's own group holds only some.
+TEST(MachineProcessors, CountsEveryGroupAndFallsBackToTheOwnOne) {
+    EXPECT_EQ(MachineProcessors(128, 64), 128);
+    EXPECT_EQ(MachineProcessors(0, 8), 8);
+    EXPECT_EQ(MachineProcessors(0, 0), 1);
+}
+
 TEST(SystemInfoLine, JoinsTheFiguresWithThePieces) {
     MonitorState state;
     ComposeMonitorTexts(state);

@@ -1,8 +1,12 @@
-// spawn_children <count> <MB>: holds <MB> MB (default 64) itself and starts
-// <count> (default 2) copies of grow_memory.exe from its own folder, each
-// holding <MB> MB until killed, then sleeps until killed itself. Further arguments are passed
-// on to the children, so a token finds them too. Exits with code 1 when a
-// child cannot be started or the memory cannot be had.
+// spawn_children <count> <MB> [hold_ms] [leave]: holds <MB> MB (default 64)
+// itself and starts <count> (default 2) copies of grow_memory.exe from its
+// own folder, each holding <MB> MB. Without [hold_ms] the children start at
+// once and hold until killed, and so does the parent. With it they start one
+// after another as a build's compilers do, each holding for hold_ms ms and
+// waited for, and then the parent ends. [leave] 1: the children ask to leave
+// the parent's job. Further arguments are passed on to the children, so a
+// token finds them too. Exits with code 1 when a child cannot be started or
+// the memory cannot be had.
 #include <windows.h>
 
 #include <string>
@@ -13,6 +17,8 @@
 int main(int argc, char** argv) {
     const long long count = NumberArgument(argc, argv, 1, 2);
     const long long megabytes = NumberArgument(argc, argv, 2, 64);
+    const long long hold = NumberArgument(argc, argv, 3, -1);
+    const DWORD leave = NumberArgument(argc, argv, 4, 0) == 1 ? CREATE_BREAKAWAY_FROM_JOB : 0;
     const SIZE_T size = static_cast<SIZE_T>(megabytes) << 20;
     if (!HoldMemory(size)) return 1;
     char self[MAX_PATH] = {};
@@ -24,16 +30,17 @@ int main(int argc, char** argv) {
         rest += std::string(" ") + argv[i];
     for (long long i = 0; i < count; ++i) {
         std::string command = "\"" + folder + "grow_memory.exe\" " + std::to_string(megabytes) +
-                              " -1" + rest;
+                              " " + std::to_string(hold < 0 ? -1 : hold) + rest;
         STARTUPINFOA startup{};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION started{};
-        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                            &startup, &started))
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, leave, nullptr,
+                            nullptr, &startup, &started))
             return 1;
+        if (hold >= 0) WaitForSingleObject(started.hProcess, INFINITE);
         CloseHandle(started.hThread);
         CloseHandle(started.hProcess);
     }
-    Sleep(INFINITE);
+    if (hold < 0) Sleep(INFINITE);
     return 0;
 }

@@ -1,13 +1,16 @@
 #include "services/launcher.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "services/job.h"
 #include "services/owned_handle.h"
 #include "tests/programs/test_programs.h"
 #include "tests/services/service_test_support.h"
@@ -217,6 +220,57 @@ TEST_F(LauncherTest, RecordsAreCountedUntilReleasedInAnyOrder) {
         KillLaunched(records[index]);
         EXPECT_TRUE(Ended(records[index]));
         ReleaseLaunched(records[index]);
+    }
+}
+
+constexpr DWORD WaitAccess = SYNCHRONIZE | PROCESS_TERMINATE | PROCESS_QUERY_LIMITED_INFORMATION;
+
+ULONGLONG Began(HANDLE process) {
+    FILETIME times[4] = {};
+    GetProcessTimes(process, &times[0], &times[1], &times[2], &times[3]);
+    return (static_cast<ULONGLONG>(times[0].dwHighDateTime) << 32) | times[0].dwLowDateTime;
+}
+
+// The grow_memory.exe processes that parent started: younger than it, since
+// a number may have named an earlier parent.
+std::vector<OwnedHandle> ChildrenOf(const OwnedHandle& parent) {
+    std::vector<OwnedHandle> children;
+    const OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
+        if (entry.th32ParentProcessID != GetProcessId(parent.get()) ||
+            _stricmp(entry.szExeFile, "grow_memory.exe") != 0)
+            continue;
+        OwnedHandle child(OpenProcess(WaitAccess, FALSE, entry.th32ProcessID));
+        if (child.valid() && Began(child.get()) >= Began(parent.get()))
+            children.push_back(std::move(child));
+    }
+    return children;
+}
+
+// A tree in a job ends when its record goes, as when the tool itself is
+// killed; a child that asks to leave the job still starts, outside it.
+TEST_F(LauncherTest, TreeInAJobEndsWithItsRecordButAChildMayLeave) {
+    for (const bool leave : {false, true}) {
+        LaunchRecord* record = LaunchProgram(TestProgramPath("spawn_children.exe").c_str(),
+                                             leave ? "2 0 -1 1" : "2 0", "",
+                                             LaunchOpen | LaunchInJob);
+        ASSERT_NE(record, nullptr);
+        ASSERT_NE(JobOfLaunched(record), nullptr);
+        const OwnedHandle parent(
+            OpenProcess(WaitAccess, FALSE, static_cast<DWORD>(ProcessIdOf(record))));
+        std::vector<OwnedHandle> children;
+        EXPECT_TRUE(PollUntil([&] { return (children = ChildrenOf(parent)).size() == 2; }))
+            << "leaving " << leave << ", the parent's exit code " << ExitCodeOf(parent);
+        EXPECT_EQ(JobLiveProcesses(JobOfLaunched(record)), leave ? 1 : 3);
+        ReleaseLaunched(record);
+        EXPECT_EQ(WaitForSingleObject(parent.get(), 10000), WAIT_OBJECT_0);
+        for (const OwnedHandle& child : children) {
+            EXPECT_EQ(WaitForSingleObject(child.get(), leave ? 0 : 10000) == WAIT_OBJECT_0, !leave);
+            TerminateProcess(child.get(), 1);
+        }
     }
 }
 
