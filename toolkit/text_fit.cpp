@@ -1,5 +1,7 @@
 #include "toolkit/text_fit.h"
 
+#include <cstddef>
+
 #include "toolkit/dpi_scale.h"
 
 namespace {
