@@ -2,6 +2,7 @@
 // of their events.
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
+#include "monitor/readings.h"
 #include "toolkit/controls.h"
 #include "toolkit/events.h"
 #include "toolkit/statusbar.h"
@@ -17,6 +18,13 @@ constexpr int32_t WindowHeight = 285;
 constexpr int32_t MainWindowFlags = WindowTitleBar | WindowSystemMenu | WindowMinimiseBox;
 static_assert(MainWindowFlags == 0xCA0000);
 constexpr int32_t LightGrey = 0xEFEFEF;
+// Wider than any figure the window will show: a working set of 15 digits is
+// more memory than any Windows can hold; the clock and the installed memory
+// likewise.
+constexpr int64_t WidestReading = 888'888'888'888'888;
+constexpr const char* WidestMHz = "88888";
+constexpr const char* WidestMB = "88888888";
+constexpr const char* WidestInterval = "10000";
 
 void LimitCommandLineField() {
     const Text text = GetControlText(FieldCommandLine);
@@ -32,6 +40,22 @@ void FollowSpin() {
     if (position > IntervalCount - 1) position = IntervalCount - 1;
     Monitor.IntervalIndex = static_cast<int8_t>(position);
     SetControlText(SpinInterval, IntervalText(Monitor, Monitor.IntervalIndex).c_str());
+}
+
+// The controls are laid out for the platform's usual font; where the font
+// the window really has is wider or taller, the texts get their room.
+void FitMainWindowToTexts() {
+    Readings widest;
+    widest.Row.fill(WidestReading);
+    const Text values = ValuesText(widest, Monitor.RowBreaks);
+    Text systemInfo = Monitor.SystemInfoPieces[0];
+    AppendText(systemInfo, WidestMHz);
+    AppendText(systemInfo, Monitor.SystemInfoPieces[1]);
+    AppendText(systemInfo, WidestMB);
+    AppendText(systemInfo, Monitor.SystemInfoPieces[2]);
+    FitControlsToTexts({{ColumnValues, values.c_str()},
+                        {TextSystemInfo, systemInfo.c_str()},
+                        {SpinInterval, WidestInterval}});
 }
 
 } // namespace
@@ -70,6 +94,7 @@ void BuildMainWindow() {
     // The summary of the observation rests over the readings block; without
     // a tooltip the window works all the same.
     AttachTooltip(FrameReadings, "");
+    FitMainWindowToTexts();
 
     SetControlColour(FieldCommandLine, ColourBackground, LightGrey);
     SetControlColour(SpinInterval, ColourBackground, LightGrey);

@@ -26,3 +26,10 @@ void ReleaseAllLibraries();
 // rather than ask again. Null when the library or the function is missing.
 // Any thread may call it.
 void* SystemLibraryFunction(const char* library, const char* name);
+
+// The library of that bare name in the system folder, loaded by its full
+// path: how a system that cannot keep a load to the system folder by a flag
+// (Windows 7 without KB2533623) still never takes a planted file. The
+// library's own imports are searched the ordinary way; those of the system
+// libraries Brenk loads are the system's known libraries. Null on failure.
+void* LoadSystemLibraryByPath(const char* name);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -17,6 +18,22 @@ bool HasPath(const char* name) {
     return std::strpbrk(name, "\\/:") != nullptr;
 }
 
+// The flag that keeps a load to the system folder came with the update that
+// also brought AddDllDirectory (on Windows 7, KB2533623); a system without it
+// fails every load that names the flag.
+bool SearchFlagKnown() {
+    static const bool known = [] {
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        return kernel && GetProcAddress(kernel, "AddDllDirectory") != nullptr;
+    }();
+    return known;
+}
+
+HMODULE LoadFromSystemFolder(const char* name) {
+    if (SearchFlagKnown()) return LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    return static_cast<HMODULE>(LoadSystemLibraryByPath(name));
+}
+
 } // namespace
 
 void* BindLibrary(int32_t slot, const char* name) {
@@ -28,9 +45,7 @@ void* BindLibrary(int32_t slot, const char* name) {
     if (!name || !*name) return nullptr;
     // The ordinary search looks in the program's own folder first, where a
     // planted file of the same name would be taken for the system library.
-    librarySlots[slot] = HasPath(name)
-                             ? LoadLibraryA(name)
-                             : LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    librarySlots[slot] = HasPath(name) ? LoadLibraryA(name) : LoadFromSystemFolder(name);
     return librarySlots[slot];
 }
 
@@ -48,6 +63,16 @@ void ReleaseAllLibraries() {
 
 void* SystemLibraryFunction(const char* library, const char* name) {
     // Never released: a load beyond the first only counts up.
-    HMODULE module = LoadLibraryExA(library, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    HMODULE module = LoadFromSystemFolder(library);
     return module ? reinterpret_cast<void*>(GetProcAddress(module, name)) : nullptr;
+}
+
+void* LoadSystemLibraryByPath(const char* name) {
+    char folder[MAX_PATH + 1] = {};
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH || !name || !*name) return nullptr;
+    std::string path(folder, length);
+    path += '\\';
+    path += name;
+    return LoadLibraryA(path.c_str());
 }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <vector>
 
 #include "toolkit/brush_pool.h"
 #include "toolkit/control_layout.h"
@@ -72,6 +73,9 @@ ControlRecord* LiveControl(int32_t number);
 // part's handle, or null (the number then stays free).
 HWND CreateControl(int32_t number, const char* className, const char* text, DWORD style,
                    DWORD extendedStyle, ControlRect area, const KindDescriptor* kind);
+
+// The numbers of the live controls in window, in increasing order.
+std::vector<int32_t> ControlNumbersOf(HWND window);
 
 // Places the native parts at the control's area, scaled to its window's DPI.
 void PlaceControl(ControlRecord& control);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "services/text.h"
 
@@ -114,6 +115,19 @@ int32_t ControlAttribute(int32_t number, int32_t which);
 void SetControlAttribute(int32_t number, int32_t which, int32_t value);
 
 void DisposeControl(int32_t number);
+
+// A text a control will show later, wider than the one it has now.
+struct TextSample {
+    int32_t control;
+    const char* text;
+};
+
+// Widens the controls of the calling thread's container whose text, or the
+// sample given for them, does not fit them in their font, moving what lies
+// right of or below them and growing the window (text_fit.h); the window also
+// grows when its status bar would lie over a control. Nothing moves when
+// everything fits. Returns whether anything moved.
+bool FitControlsToTexts(const std::vector<TextSample>& samples);
 
 // Native handle of the control's main part, 0 if the number names none.
 HWND ControlNativeHandle(int32_t number);

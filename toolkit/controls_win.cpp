@@ -134,6 +134,15 @@ void PlaceControl(ControlRecord& control) {
         MoveWindow(handle, placed.x, placed.y, placed.width, placed.height, TRUE);
 }
 
+std::vector<int32_t> ControlNumbersOf(HWND window) {
+    std::vector<int32_t> numbers;
+    Controls().ForEach([window, &numbers](int32_t number, ControlRecord& record) {
+        HWND handle = record.handle.load();
+        if (handle && GetParent(handle) == window) numbers.push_back(number);
+    });
+    return numbers;
+}
+
 void RescaleControlsOf(HWND window, HFONT font) {
     Controls().ForEach([window, font](int32_t, ControlRecord& record) {
         HWND handle = record.handle.load();

@@ -7,9 +7,15 @@
 
 #include <cstdint>
 
-// The window's DPI: that of the display it is on; the system's DPI when the
-// platform cannot tell.
+// The DPI a window (or the top window of a control) is laid out for: for a
+// toolkit window the DPI it was made at or last told of by the system
+// (WM_DPICHANGED), so that positions follow the message even where the
+// platform cannot be asked (Windows 8.1); for another window that of the
+// display it is on; the system's DPI when the platform cannot tell.
 int32_t WindowDpi(HWND window);
+
+// Records the DPI the top window is laid out for (see WindowDpi).
+void SetLaidOutDpi(HWND window, int32_t dpi);
 
 // The DPI the system's own fonts and metrics are made for.
 int32_t SystemDpi();

@@ -8,6 +8,8 @@
 
 #include "services/lock.h"
 #include "toolkit/controls.h"
+#include "toolkit/dpi_scale.h"
+#include "toolkit/dpi_win.h"
 
 namespace {
 
@@ -45,8 +47,21 @@ void UpdateToolText(HWND tip, TOOLINFOA& tool) {
 }
 
 void SetTipTimes(HWND tip) {
-    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, TipWidth);
     SendMessageA(tip, TTM_SETDELAYTIME, TTDT_AUTOPOP, MAKELPARAM(TipShownMs, 0));
+}
+
+// The control's rectangle in its container: labels on top of it let the
+// mouse through to the container, which the tooltip listens to.
+RECT AreaOf(int32_t control, HWND container) {
+    RECT area{};
+    GetWindowRect(ControlNativeHandle(control), &area);
+    MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&area), 2);
+    return area;
+}
+
+// The width at which lines break, at the container's scale.
+void SetTipWidth(HWND tip, HWND container) {
+    SendMessageA(tip, TTM_SETMAXTIPWIDTH, 0, ScaleToDpi(TipWidth, WindowDpi(container)));
 }
 
 bool Find(int32_t control, Tooltip* found) {
@@ -76,19 +91,15 @@ bool AttachTooltip(int32_t control, const char* text) {
                                GetModuleHandleA(nullptr), nullptr);
     if (!tip) return false;
     const Tooltip made{control, tip, container};
-    // The rectangle of the control in its container: labels on top of it let
-    // the mouse through to the container, which the tooltip listens to.
     TOOLINFOA tool = ToolOf(made, TextView(text).data());
     tool.uFlags = TTF_SUBCLASS;
-    RECT area{};
-    GetWindowRect(native, &area);
-    MapWindowPoints(nullptr, container, reinterpret_cast<POINT*>(&area), 2);
-    tool.rect = area;
+    tool.rect = AreaOf(control, container);
     if (!AddTool(tip, tool)) {
         DestroyWindow(tip);
         return false;
     }
     SetTipTimes(tip);
+    SetTipWidth(tip, container);
     std::lock_guard hold(tooltipLock);
     std::erase_if(tooltips, [control](const Tooltip& tooltip) {
         return tooltip.control == control || !IsWindow(tooltip.tip);
@@ -102,4 +113,19 @@ void SetTooltipText(int32_t control, const char* text) {
     if (!Find(control, &tooltip)) return;
     TOOLINFOA tool = ToolOf(tooltip, TextView(text).data());
     UpdateToolText(tooltip.tip, tool);
+}
+
+void MoveTooltipsOf(HWND container) {
+    std::vector<Tooltip> moving;
+    {
+        std::lock_guard hold(tooltipLock);
+        for (const Tooltip& tooltip : tooltips)
+            if (tooltip.container == container && IsWindow(tooltip.tip)) moving.push_back(tooltip);
+    }
+    for (const Tooltip& tooltip : moving) {
+        TOOLINFOA tool = ToolOf(tooltip, nullptr);
+        tool.rect = AreaOf(tooltip.control, container);
+        SendMessageA(tooltip.tip, TTM_NEWTOOLRECTA, 0, reinterpret_cast<LPARAM>(&tool));
+        SetTipWidth(tooltip.tip, container);
+    }
 }

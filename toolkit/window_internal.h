@@ -24,6 +24,10 @@ HFONT ContainerFont();
 // activated. False when it cannot.
 bool FocusChild(HWND control);
 
+// Gives a toolkit window a new inner size, in 96-DPI units, kept exact at
+// every scale from then on.
+void SetInnerSize(HWND window, int32_t innerWidth, int32_t innerHeight);
+
 // The keyboard table (Tab, Shift+Tab) of a toolkit window; null for any other.
 HACCEL KeyboardTableOf(HWND window);
 

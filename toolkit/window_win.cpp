@@ -9,6 +9,7 @@
 #include "toolkit/dpi_scale.h"
 #include "toolkit/dpi_win.h"
 #include "toolkit/number_table.h"
+#include "toolkit/tooltip.h"
 #include "toolkit/window_hooks.h"
 #include "toolkit/window_internal.h"
 #include "toolkit/window_layout.h"
@@ -19,6 +20,9 @@ constexpr const char* WindowClassName = "BrenkWindow";
 // Maps a native window back to its number (stored as number + 1, so that a
 // missing property reads as no window).
 constexpr const char* NumberProperty = "BrenkWindowNumber";
+// WM_GETDPISCALEDSIZE, sent from Windows 10 (1703) on; the headers name it
+// only for builds that require that version.
+constexpr UINT MessageDpiScaledSize = 0x02E4;
 
 struct WindowRecord {
     HWND handle = nullptr;
@@ -29,6 +33,10 @@ struct WindowRecord {
     HFONT font = nullptr;
     // The control that has the focus when the window is next activated.
     HWND focus = nullptr;
+    // The inner size asked for, in 96-DPI units: at every scale the inner
+    // area is exactly this size scaled.
+    int32_t innerWidth = 0;
+    int32_t innerHeight = 0;
     // Present for the toolkit's design; the monitor never sets them.
     HBRUSH background = nullptr;
     WNDPROC hook = nullptr;
@@ -171,18 +179,59 @@ void TakeFontForDpi(WindowRecord* record, int32_t dpi) {
     if (old) DeleteObject(old);
 }
 
+// The outer size whose inner area is the asked-for size at dpi.
+SIZE OuterSizeFor(const WindowRecord& record, int32_t dpi) {
+    RECT frame{0, 0, ScaleToDpi(record.innerWidth, dpi), ScaleToDpi(record.innerHeight, dpi)};
+    OuterRectForDpi(&frame, static_cast<DWORD>(GetWindowLongA(record.handle, GWL_STYLE)),
+                    static_cast<DWORD>(GetWindowLongA(record.handle, GWL_EXSTYLE)), dpi);
+    return {frame.right - frame.left, frame.bottom - frame.top};
+}
+
+// Gives the window its inner size at its DPI. The frame's metrics as the
+// platform computes them may differ from the frame it draws (a window
+// manager, a scale the system has not applied yet); the inner area that came
+// out is what counts, so any difference is made good once more.
+void ApplyInnerSize(const WindowRecord& record, const RECT* at) {
+    const int32_t dpi = WindowDpi(record.handle);
+    const SIZE outer = OuterSizeFor(record, dpi);
+    const UINT keep = SWP_NOZORDER | SWP_NOACTIVATE;
+    if (at)
+        SetWindowPos(record.handle, nullptr, at->left, at->top, outer.cx, outer.cy, keep);
+    else
+        SetWindowPos(record.handle, nullptr, 0, 0, outer.cx, outer.cy, keep | SWP_NOMOVE);
+    RECT inner{};
+    RECT whole{};
+    if (!GetClientRect(record.handle, &inner) || !GetWindowRect(record.handle, &whole)) return;
+    const int32_t moreX = ScaleToDpi(record.innerWidth, dpi) - inner.right;
+    const int32_t moreY = ScaleToDpi(record.innerHeight, dpi) - inner.bottom;
+    if (moreX || moreY)
+        SetWindowPos(record.handle, nullptr, 0, 0, whole.right - whole.left + moreX,
+                     whole.bottom - whole.top + moreY, keep | SWP_NOMOVE);
+}
+
+// Asked before a change of scale: the size that keeps the inner area the
+// exactly scaled one, where the system would scale the outer size.
+bool OnDpiScaledSize(HWND window, int32_t number, WPARAM first, LPARAM second) {
+    WindowRecord* record = Windows().Find(number);
+    if (!record || record->handle != window || !second) return false;
+    *reinterpret_cast<SIZE*>(second) = OuterSizeFor(*record, static_cast<int32_t>(first));
+    return true;
+}
+
 void OnDpiChanged(HWND window, int32_t number, WPARAM first, LPARAM second) {
     WindowRecord* record = Windows().Find(number);
     if (!record || record->handle != window) return;
-    // The suggested rectangle keeps the window where the user put it, at the
-    // size its inner area has at the new scale; the status bar follows the
-    // size change, the controls follow here.
-    const RECT* suggested = reinterpret_cast<const RECT*>(second);
+    // Where the platform cannot tell a window's DPI (Windows 8.1) the message
+    // is the only word of it; the controls are placed for the DPI it names.
+    const int32_t dpi = static_cast<int32_t>(HIWORD(first));
+    SetLaidOutDpi(window, dpi);
+    // The suggested rectangle keeps the window where the user put it; its
+    // size is the one that keeps the inner area exact. The status bar follows
+    // the size change, the controls and their tooltips follow here.
     FollowDpiOfStatusBars(window);
-    SetWindowPos(window, nullptr, suggested->left, suggested->top,
-                 suggested->right - suggested->left, suggested->bottom - suggested->top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    TakeFontForDpi(record, static_cast<int32_t>(HIWORD(first)));
+    ApplyInnerSize(*record, reinterpret_cast<const RECT*>(second));
+    TakeFontForDpi(record, dpi);
+    MoveTooltipsOf(window);
     InvalidateRect(window, nullptr, TRUE);
 }
 
@@ -258,6 +307,9 @@ LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM first, LPARAM seco
         break;
     case WM_ACTIVATE:
         if (OnActivate(window, number, first)) return 0;
+        break;
+    case MessageDpiScaledSize:
+        if (OnDpiScaledSize(window, number, first, second)) return TRUE;
         break;
     case WM_DPICHANGED:
         OnDpiChanged(window, number, first, second);
@@ -420,14 +472,12 @@ HWND NewWindow(int32_t number, int32_t x, int32_t y, int32_t innerWidth, int32_t
     if (!window) return nullptr;
     record->handle = window;
     record->sized = (flags & (WindowMaximised | WindowMinimised)) != 0;
+    record->innerWidth = innerWidth;
+    record->innerHeight = innerHeight;
     const int32_t dpi = WindowDpi(window);
-    if (dpi != systemDpi) {
-        RECT scaled{0, 0, ScaleToDpi(innerWidth, dpi), ScaleToDpi(innerHeight, dpi)};
-        OuterRectForDpi(&scaled, style, 0, dpi);
-        SetWindowPos(window, nullptr, 0, 0, scaled.right - scaled.left, scaled.bottom - scaled.top,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-        record->font = MakeFontForDpi(SystemFont(), dpi);
-    }
+    SetLaidOutDpi(window, dpi);
+    ApplyInnerSize(*record, nullptr);
+    if (dpi != systemDpi) record->font = MakeFontForDpi(SystemFont(), dpi);
     record->keys = MakeKeyboardTable();
     if (!(flags & WindowHidden)) {
         int show = SW_SHOWNORMAL;
@@ -467,6 +517,14 @@ void EndWindowSystem() {
 HACCEL KeyboardTableOf(HWND window) {
     WindowRecord* record = LiveWindow(NumberOfWindow(window));
     return record && record->handle == window ? record->keys : nullptr;
+}
+
+void SetInnerSize(HWND window, int32_t innerWidth, int32_t innerHeight) {
+    WindowRecord* record = LiveWindow(NumberOfWindow(window));
+    if (!record || record->handle != window) return;
+    record->innerWidth = innerWidth;
+    record->innerHeight = innerHeight;
+    ApplyInnerSize(*record, nullptr);
 }
 
 void AcceptFileDrops(int32_t number, int32_t flag) {

@@ -1,12 +1,18 @@
 // layout_robot <dpi>: starts brenk.exe with a program on its command line, so
-// that every control shows its longest text, and checks the window at the
-// display's scale from outside: the inner size and every control rectangle
-// are the 96-DPI ones scaled (exactly at 96, within one pixel elsewhere), the
-// status bar spans the bottom, and the text of every label, button and the
-// spin fits its rectangle in the controls' font.
+// that every control shows its longest text, and checks what the user sees
+// at the display's scale: every text fits its control in the controls' font
+// (the readings column also the widest figure it can show), no control lies
+// over another or under the status bar, all lie inside the window, and nothing
+// is smaller than the 96-DPI layout scaled. Where the fonts need no room
+// beyond that layout (Wine 8's do), every rectangle is exactly the layout
+// scaled. At 96 the window is then told of a change of scale to 144 and back,
+// as on a move to another monitor, and the controls, the inner size and the
+// summary tooltip's area and width must follow.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "tests/e2e/brenk_window.h"
@@ -15,6 +21,7 @@ namespace {
 
 struct Box {
     int x, y, width, height;
+    bool operator==(const Box&) const = default;
 };
 
 // The layout at 96 DPI, in the window's inner area.
@@ -27,32 +34,50 @@ constexpr Box Layout[19] = {
     {106, 146, 8, 110}, {116, 146, 120, 110}, {250, 146, 30, 110},
 };
 constexpr Box SpinArrows{195, 55, 10, 20};
+constexpr UINT MessageDpiScaledSize = 0x02E4; // WM_GETDPISCALEDSIZE
+constexpr int FrameReadings = 3;
 
-enum Kind { Label, Button, SpinText };
+enum Kind { Label, Button, SpinText, Field };
 struct Measured {
     int control;
     Kind kind;
 };
 constexpr Measured TextControls[] = {
-    {4, Label},   {5, Label},   {6, Label},   {7, Label},   {14, Label},    {15, Label},
-    {16, Label},  {17, Label},  {18, Label},  {11, Button}, {12, Button},   {13, Button},
-    {10, SpinText},
+    {4, Label},   {5, Label},   {6, Label},   {7, Label},    {14, Label}, {15, Label},
+    {16, Label},  {17, Label},  {18, Label},  {11, Button},  {12, Button}, {13, Button},
+    {10, SpinText}, {8, Field}, {9, Field},
 };
-
-int dpi = 96;
+// The widest figures the readings column must hold, in its six rows, and the
+// widest interval of the spin.
+constexpr const char* WidestValues = "888.888.888.888.888\n888.888.888.888.888\n\n"
+                                     "888.888.888.888.888\n888.888.888.888.888\n\n"
+                                     "888.888.888.888.888\n888.888.888.888.888";
 
 std::string Shown(const Box& box) {
     return std::to_string(box.x) + "," + std::to_string(box.y) + " " + std::to_string(box.width) +
            "x" + std::to_string(box.height);
 }
 
-// Exact at 96; elsewhere each figure within one pixel of value * dpi / 96.
-bool Scaled(const Box& seen, const Box& base) {
+int ScaleTo(int value, int dpi) {
+    return (value * dpi + 48) / 96; // halves up, as brenk rounds
+}
+
+// Edges scaled, as brenk places controls.
+Box ScaleBox(const Box& box, int dpi) {
+    const int x = ScaleTo(box.x, dpi);
+    const int y = ScaleTo(box.y, dpi);
+    return {x, y, ScaleTo(box.x + box.width, dpi) - x, ScaleTo(box.y + box.height, dpi) - y};
+}
+
+// Exact: within one pixel of value * dpi / 96 (exact at 96). Otherwise: at
+// least that, less one pixel.
+bool Scaled(const Box& seen, const Box& base, int dpi, bool exact) {
     const int seenFigures[4] = {seen.x, seen.y, seen.width, seen.height};
     const int baseFigures[4] = {base.x, base.y, base.width, base.height};
     for (int i = 0; i < 4; ++i) {
         const long difference = static_cast<long>(seenFigures[i]) * 96 - baseFigures[i] * dpi;
-        if (dpi == 96 ? difference != 0 : std::labs(difference) > 96) return false;
+        if (!exact ? difference < -96 : dpi == 96 ? difference != 0 : std::labs(difference) > 96)
+            return false;
     }
     return true;
 }
@@ -64,27 +89,211 @@ Box BoxInWindow(HWND window, HWND child) {
     return {rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top};
 }
 
-// The controls' font: the system's GUI font, made for the window's DPI.
-HFONT ControlsFont(HDC screen) {
+bool Overlap(const Box& a, const Box& b) {
+    return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
+           b.y < a.y + a.height;
+}
+
+// The controls' font: the system's GUI font, made for dpi.
+HFONT ControlsFont(HDC screen, int dpi) {
     LOGFONTA font{};
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
     font.lfHeight = MulDiv(font.lfHeight, dpi, GetDeviceCaps(screen, LOGPIXELSY));
     return CreateFontIndirectA(&font);
 }
 
-void CheckTextFits(HDC screen, HWND control, Kind kind) {
-    const std::string text = WindowText(control);
-    RECT inner{};
-    GetClientRect(control, &inner);
+// Whether text fits a control's inner area of width x height; room for a
+// button's edges and focus frame and an edit's margins. An edit scrolls its
+// text sideways, so only its height counts.
+bool Fits(HDC screen, const std::string& text, Kind kind, int width, int height,
+          std::string* detail) {
     RECT natural{};
-    DrawTextA(screen, text.c_str(), -1, &natural, DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX);
-    // Room for a button's edges and focus frame, and for an edit's margins.
+    DrawTextA(screen, text.empty() ? "Ag" : text.c_str(), -1, &natural,
+              DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX);
     const int marginX = kind == Button ? 6 : kind == SpinText ? 4 : 0;
     const int marginY = kind == Button ? 4 : 0;
-    const bool fits = natural.right <= inner.right - marginX && natural.bottom <= inner.bottom - marginY;
-    Check(fits, "control " + std::to_string(GetDlgCtrlID(control)) + " shows its whole text",
-          "text " + std::to_string(natural.right) + "x" + std::to_string(natural.bottom) +
-              " in " + std::to_string(inner.right) + "x" + std::to_string(inner.bottom));
+    *detail = "text " + std::to_string(natural.right) + "x" + std::to_string(natural.bottom) +
+              " in " + std::to_string(width) + "x" + std::to_string(height);
+    return (kind == Field || natural.right <= width - marginX) && natural.bottom <= height - marginY;
+}
+
+// What the control shows, and the widest it will show where that is wider.
+std::vector<std::string> TextsOf(HWND control, int number) {
+    std::vector<std::string> texts{WindowText(control)};
+    if (number == ColumnValues) texts.push_back(WidestValues);
+    if (number == SpinInterval) texts.push_back("10000");
+    return texts;
+}
+
+// Every text fits its control as it is (fit), or as the 96-DPI layout scaled
+// would have it (with the frame the control has).
+bool TextsFit(HDC screen, HWND window, int dpi, bool layoutOnly) {
+    bool all = true;
+    for (const Measured& measured : TextControls) {
+        HWND control = GetDlgItem(window, measured.control);
+        RECT inner{};
+        GetClientRect(control, &inner);
+        if (layoutOnly) {
+            const Box seen = BoxInWindow(window, control);
+            const Box base = ScaleBox(Layout[measured.control], dpi);
+            inner.right += base.width - seen.width;
+            inner.bottom += base.height - seen.height;
+        }
+        for (const std::string& text : TextsOf(control, measured.control)) {
+            std::string detail;
+            const bool fits = Fits(screen, text, measured.kind, inner.right, inner.bottom, &detail);
+            all = all && fits;
+            if (!layoutOnly)
+                Check(fits, "control " + std::to_string(measured.control) + " shows its whole text",
+                      detail);
+        }
+    }
+    return all;
+}
+
+bool TextsFit(HWND window, int dpi, bool layoutOnly) {
+    HDC screen = GetDC(nullptr);
+    HFONT font = ControlsFont(screen, dpi);
+    HGDIOBJ old = SelectObject(screen, font);
+    const bool fit = TextsFit(screen, window, dpi, layoutOnly);
+    SelectObject(screen, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, screen);
+    return fit;
+}
+
+HWND StatusBar(HWND window) {
+    return FindWindowExA(window, nullptr, "msctls_statusbar32", nullptr);
+}
+
+// The rectangles the user sees; exact: the 96-DPI layout scaled.
+void CheckLayout(HWND window, int dpi, bool exact) {
+    RECT inner{};
+    GetClientRect(window, &inner);
+    const Box size{0, 0, inner.right, inner.bottom};
+    // Also the witness that brenk runs at the scale given.
+    Check(Scaled(size, InnerSize, dpi, exact), "inner size", Shown(size));
+    Box seen[20];
+    for (int control = 0; control < 19; ++control) {
+        seen[control] = BoxInWindow(window, GetDlgItem(window, control));
+        Check(Scaled(seen[control], Layout[control], dpi, exact),
+              "control " + std::to_string(control) + " rectangle",
+              Shown(seen[control]) + " for " + Shown(Layout[control]) + " at 96");
+    }
+    seen[19] = BoxInWindow(window, FindWindowExA(window, nullptr, "msctls_updown32", nullptr));
+    Check(Scaled(seen[19], SpinArrows, dpi, exact), "spin arrows rectangle", Shown(seen[19]));
+    const Box bar = BoxInWindow(window, StatusBar(window));
+    Check(bar.x == 0 && bar.width == size.width && bar.y + bar.height == size.height,
+          "the status bar spans the bottom", Shown(bar));
+    for (int i = 3; i < 20; ++i) {
+        const Box& box = seen[i];
+        Check(box.x >= 0 && box.y >= 0 && box.x + box.width <= size.width &&
+                  box.y + box.height <= size.height && !Overlap(box, bar),
+              "control " + std::to_string(i) + " lies inside the window, clear of the status bar",
+              Shown(box) + ", bar " + Shown(bar));
+        for (int j = 4; j < i; ++j)
+            if (Overlap(box, seen[j]))
+                Check(false, "controls " + std::to_string(j) + " and " + std::to_string(i) +
+                                 " do not overlap", Shown(seen[j]) + " and " + Shown(box));
+    }
+}
+
+// Memory at one address in both processes: a pointer in a message is good
+// whether the window system copies what it points to or hands it on as it is.
+struct SharedBlock {
+    HANDLE process;
+    char* at = nullptr;
+    static constexpr SIZE_T Size = 4096;
+    explicit SharedBlock(HANDLE brenk) : process(brenk) {
+        for (uintptr_t i = 0; i < 64 && !at; ++i) {
+            void* wanted = reinterpret_cast<void*>(0x100000000000 + i * 0x1000000);
+            void* local = VirtualAlloc(wanted, Size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+            void* remote = VirtualAllocEx(process, wanted, Size, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+            if (local == wanted && remote == wanted) at = static_cast<char*>(wanted);
+            else {
+                if (local) VirtualFree(local, 0, MEM_RELEASE);
+                if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+            }
+        }
+    }
+    ~SharedBlock() {
+        if (!at) return;
+        VirtualFree(at, 0, MEM_RELEASE);
+        VirtualFreeEx(process, at, 0, MEM_RELEASE);
+    }
+    template <typename T> LRESULT Send(HWND to, UINT message, WPARAM first, T* value) {
+        if (!at) return 0;
+        std::memcpy(at, value, sizeof *value);
+        WriteProcessMemory(process, at, value, sizeof *value, nullptr);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutA(to, message, first, reinterpret_cast<LPARAM>(at), SMTO_ABORTIFHUNG,
+                            AnswerTimeoutMs, &result);
+        // Written in brenk's memory, or copied back into this one's.
+        T remote{};
+        ReadProcessMemory(process, at, &remote, sizeof remote, nullptr);
+        std::memcpy(value, std::memcmp(&remote, value, sizeof remote) ? static_cast<void*>(&remote) : at,
+                    sizeof *value);
+        return static_cast<LRESULT>(result);
+    }
+};
+
+// The summary tooltip's one area and its width, from brenk's own memory.
+void CheckTooltip(Brenk& brenk, SharedBlock& block, int dpi) {
+    HWND tip = FindWindowExA(nullptr, nullptr, TOOLTIPS_CLASSA, nullptr);
+    for (DWORD owner = 0; tip; tip = FindWindowExA(nullptr, tip, TOOLTIPS_CLASSA, nullptr)) {
+        GetWindowThreadProcessId(tip, &owner);
+        if (owner == brenk.info.dwProcessId) break;
+    }
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = brenk.window;
+    tool.uId = FrameReadings;
+    const bool read = block.Send(tip, TTM_GETTOOLINFOA, 0, &tool) != 0;
+    const Box area{tool.rect.left, tool.rect.top, tool.rect.right - tool.rect.left,
+                   tool.rect.bottom - tool.rect.top};
+    const Box frame = BoxInWindow(brenk.window, brenk.Control(FrameReadings));
+    Check(read && SendMessageA(tip, TTM_GETTOOLCOUNT, 0, 0) == 1 && area == frame,
+          "at " + std::to_string(dpi) + " the summary shows over the readings",
+          Shown(area) + ", readings " + Shown(frame));
+    const LRESULT width = SendMessageA(tip, TTM_GETMAXTIPWIDTH, 0, 0);
+    Check(width == ScaleTo(400, dpi), "the summary's width follows the scale", std::to_string(width));
+}
+
+// Tells the window of a new scale as the system does on a move to a monitor
+// of another: the size it wants, then the change with that size.
+void ChangeScale(Brenk& brenk, SharedBlock& block, const Box& inner96, int to) {
+    RECT outer{};
+    GetWindowRect(brenk.window, &outer);
+    SIZE size{outer.right - outer.left, outer.bottom - outer.top};
+    const bool answered = block.Send(brenk.window, MessageDpiScaledSize, to, &size) != 0;
+    using Adjust = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    const auto adjust = reinterpret_cast<Adjust>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "AdjustWindowRectExForDpi")));
+    RECT wanted{0, 0, ScaleTo(inner96.width, to), ScaleTo(inner96.height, to)};
+    if (adjust)
+        adjust(&wanted, GetWindowLongA(brenk.window, GWL_STYLE), FALSE,
+               GetWindowLongA(brenk.window, GWL_EXSTYLE), to);
+    Check(answered && size.cx == wanted.right - wanted.left && size.cy == wanted.bottom - wanted.top,
+          "asked, the window wants the size of its inner area scaled to " + std::to_string(to),
+          std::to_string(size.cx) + "x" + std::to_string(size.cy));
+    RECT suggested{outer.left, outer.top, outer.left + size.cx, outer.top + size.cy};
+    block.Send(brenk.window, WM_DPICHANGED, MAKEWPARAM(to, to), &suggested);
+}
+
+// The same window at another scale: every rectangle the one at 96 scaled.
+void CheckRescaled(Brenk& brenk, const Box (&at96)[21], int dpi) {
+    RECT inner{};
+    GetClientRect(brenk.window, &inner);
+    const Box size{0, 0, inner.right, inner.bottom};
+    Check(size == ScaleBox(at96[20], dpi), "inner size at " + std::to_string(dpi), Shown(size));
+    for (int control = 0; control < 20; ++control) {
+        HWND child = control < 19 ? brenk.Control(control)
+                                  : FindWindowExA(brenk.window, nullptr, "msctls_updown32", nullptr);
+        const Box seen = BoxInWindow(brenk.window, child);
+        Check(seen == ScaleBox(at96[control], dpi),
+              "control " + std::to_string(control) + " at " + std::to_string(dpi), Shown(seen));
+    }
+    TextsFit(brenk.window, dpi, false);
 }
 
 } // namespace
@@ -96,7 +305,7 @@ int main(int argc, char** argv) {
     }
     // Physical pixels, as brenk lays itself out in them.
     SetProcessDPIAware();
-    dpi = std::atoi(argv[1]);
+    const int dpi = std::atoi(argv[1]);
     const std::string folder = RunFolder("layout");
     WriteWholeFile(folder + "\\Brenk.ini", EnglishIni());
     Brenk brenk;
@@ -114,34 +323,35 @@ int main(int argc, char** argv) {
           values.empty() ? "none; status " + Quoted(brenk.Status()) + ", program exit code " +
                                std::to_string(programCode)
                          : values);
-    RECT inner{};
-    GetClientRect(brenk.window, &inner);
-    // Also the witness that brenk runs at the scale given: another would
-    // give another size.
-    const Box size{0, 0, inner.right, inner.bottom};
-    Check(Scaled(size, InnerSize), "inner size", Shown(size));
-    for (int control = 0; control < 19; ++control) {
-        const Box seen = BoxInWindow(brenk.window, brenk.Control(control));
-        Check(Scaled(seen, Layout[control]), "control " + std::to_string(control) + " rectangle",
-              Shown(seen) + " for " + Shown(Layout[control]) + " at 96");
-    }
-    const Box arrows =
-        BoxInWindow(brenk.window, FindWindowExA(brenk.window, nullptr, "msctls_updown32", nullptr));
-    Check(Scaled(arrows, SpinArrows), "spin arrows rectangle", Shown(arrows));
-    const Box bar = BoxInWindow(brenk.window,
-                                FindWindowExA(brenk.window, nullptr, "msctls_statusbar32", nullptr));
-    Check(bar.x == 0 && bar.width == size.width && bar.y + bar.height == size.height &&
-              bar.y >= (Layout[3].y + Layout[3].height) * dpi / 96,
-          "the status bar spans the bottom below the readings", Shown(bar));
 
-    HDC screen = GetDC(nullptr);
-    HFONT font = ControlsFont(screen);
-    HGDIOBJ old = SelectObject(screen, font);
-    for (const Measured& measured : TextControls)
-        CheckTextFits(screen, brenk.Control(measured.control), measured.kind);
-    SelectObject(screen, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, screen);
+    // The exact layout holds where the texts fit it in this font, and the
+    // status bar fits below the readings.
+    RECT barRect{};
+    GetWindowRect(StatusBar(brenk.window), &barRect);
+    const bool exact = TextsFit(brenk.window, dpi, true) &&
+                       barRect.bottom - barRect.top <= ScaleTo(285, dpi) - ScaleTo(258, dpi);
+    Note(exact ? "the texts fit the 96-DPI layout: every rectangle must be exact"
+               : "the texts need more room than the 96-DPI layout: checked for fit and overlap");
+    CheckLayout(brenk.window, dpi, exact);
+    TextsFit(brenk.window, dpi, false);
+
+    if (dpi == 96) {
+        SharedBlock block(brenk.info.hProcess);
+        Check(block.at != nullptr, "memory shared with brenk for the messages");
+        Box at96[21];
+        for (int control = 0; control < 19; ++control)
+            at96[control] = BoxInWindow(brenk.window, brenk.Control(control));
+        at96[19] = BoxInWindow(brenk.window, FindWindowExA(brenk.window, nullptr, "msctls_updown32", nullptr));
+        RECT inner{};
+        GetClientRect(brenk.window, &inner);
+        at96[20] = {0, 0, inner.right, inner.bottom};
+        CheckTooltip(brenk, block, 96);
+        for (const int to : {144, 96}) {
+            ChangeScale(brenk, block, at96[20], to);
+            CheckRescaled(brenk, at96, to);
+            CheckTooltip(brenk, block, to);
+        }
+    }
 
     brenk.Click(ButtonQuit);
     brenk.WaitStatus(StatusTerminated);

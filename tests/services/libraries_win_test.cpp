@@ -64,6 +64,12 @@ TEST(Libraries, BareNameNeverLoadsAFileBesideTheProgram) {
     EXPECT_EQ(Lowered(ModulePath(bound)).rfind(Lowered(system), 0), 0u) << ModulePath(bound);
     ReleaseAllLibraries();
 
+    // Where the system cannot be asked for its folder by a flag, the full path.
+    auto* byFullPath = static_cast<HMODULE>(LoadSystemLibraryByPath("Psapi.dll"));
+    ASSERT_NE(byFullPath, nullptr);
+    EXPECT_FALSE(IsPlanted(byFullPath)) << "loaded " << ModulePath(byFullPath);
+    FreeLibrary(byFullPath);
+
     // The plant is real: the ordinary search does take it here.
     HMODULE ordinary = LoadLibraryA("Psapi.dll");
     ASSERT_NE(ordinary, nullptr);
