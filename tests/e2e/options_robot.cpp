@@ -421,9 +421,16 @@ int LogFile() {
             !second.AnswerErrorBox("Couldn\xB4t write <" + bad + "> !") ||
             !second.WaitStatus(StatusRunning))
             return 1;
+        // The readings of a steady burner may repeat, but each pass renews
+        // the summary's running time.
         std::string values;
-        const bool first = NextPass(second, values).changed;
-        Check(first && NextPass(second, values).changed, "the observation runs without its log");
+        const bool shown = NextPass(second, values).valid;
+        const int64_t ranBefore = SummaryNumber(Tooltip(second), "Running for");
+        int64_t ranAfter = ranBefore;
+        PollUntil([&] { return (ranAfter = SummaryNumber(Tooltip(second), "Running for")) > ranBefore; },
+                  StepLimitMs);
+        Check(shown && ranBefore >= 0 && ranAfter > ranBefore, "the observation runs without its log",
+              std::to_string(ranBefore) + " -> " + std::to_string(ranAfter) + " ms");
         Check(second.FindWindowOf(ErrorBoxTitle) == nullptr, "no second error box");
         second.Click(ButtonQuit);
         second.WaitStatus(StatusTerminated);

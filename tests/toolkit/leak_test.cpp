@@ -222,7 +222,10 @@ TEST(Leaks, ThousandWindowsWithEveryControlKind) {
         return second <= static_cast<int64_t>(500 * 24 + slack) || second * 4 <= first * 3;
     };
     EXPECT_GT(bytesBefore, 0u);
-    EXPECT_TRUE(Settles(bytesAt, 32 * 1024)) << bytesAt[0] << " " << bytesAt[1] << " " << bytesAt[2];
+    // Wine 10 commits about 80 KB more a half outside any heap we can count
+    // (10 608 640 -> 10 686 464 -> 10 768 384 in one run) while our blocks
+    // and the heap stay flat; those two counts catch our own leaks.
+    EXPECT_TRUE(Settles(bytesAt, 128 * 1024)) << bytesAt[0] << " " << bytesAt[1] << " " << bytesAt[2];
     EXPECT_TRUE(Settles(heapAt, 4 * 1024)) << heapAt[0] << " " << heapAt[1] << " " << heapAt[2];
     // Where the platform reports them (not under every emulation), the
     // object and handle counts must be flat too.
