@@ -66,3 +66,8 @@ void DestroySpinArrowsOf(HWND window);
 bool ApplyHandedOverTexts(HWND window);
 // Forgets the texts handed over to a window that goes.
 void DropHandedOverTexts(HWND window);
+// Moves the keyboard focus to the next (or previous) child that takes it,
+// as Tab (Shift+Tab) does in a dialog.
+void MoveFocus(HWND topWindow, bool backwards);
+// Whether control, a child of window, can hold the focus now.
+bool CanTakeFocus(HWND window, HWND control);

@@ -2,8 +2,6 @@
 
 #include <shellapi.h>
 
-#include <vector>
-
 #include "services/libraries.h"
 #include "services/thread_state.h"
 #include "toolkit/dpi_scale.h"
@@ -70,49 +68,6 @@ WindowRecord* LiveWindow(int32_t number) {
 int32_t NumberOfWindow(HWND window) {
     if (!window) return -1;
     return static_cast<int32_t>(reinterpret_cast<intptr_t>(GetPropA(window, NumberProperty))) - 1;
-}
-
-// The direct child of window that holds or contains the focus, or null.
-HWND FocusedChild(HWND window) {
-    HWND focus = GetFocus();
-    while (focus && GetParent(focus) != window)
-        focus = GetParent(focus);
-    return focus;
-}
-
-bool IsFocusStop(HWND child) {
-    return IsWindowEnabled(child) && IsWindowVisible(child) &&
-           (GetWindowLongA(child, GWL_STYLE) & WS_TABSTOP);
-}
-
-bool IsMultiDocumentClient(HWND candidate) {
-    char className[16] = {};
-    GetClassNameA(candidate, className, sizeof className);
-    return _stricmp(className, "MDIClient") == 0;
-}
-
-// Where Tab moves: among the window's children, unless a multi-document client
-// lies between the focus and the window; then among that client's children.
-HWND FocusRange(HWND window) {
-    for (HWND at = GetFocus(); at && at != window; at = GetParent(at))
-        if (IsMultiDocumentClient(at)) return at;
-    return window;
-}
-
-void MoveFocus(HWND topWindow, bool backwards) {
-    HWND window = FocusRange(topWindow);
-    // Children are kept in creation order; the first created comes first.
-    std::vector<HWND> children;
-    std::vector<bool> stops;
-    HWND focused = FocusedChild(window);
-    int32_t focusedIndex = -1;
-    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        if (child == focused) focusedIndex = static_cast<int32_t>(children.size());
-        children.push_back(child);
-        stops.push_back(IsFocusStop(child));
-    }
-    int32_t next = NextFocusStop(stops, focusedIndex, backwards);
-    if (next >= 0) SetFocus(children[static_cast<size_t>(next)]);
 }
 
 void OnSize(HWND window, int32_t number, WPARAM kind) {
@@ -233,12 +188,6 @@ void OnDpiChanged(HWND window, int32_t number, WPARAM first, LPARAM second) {
     TakeFontForDpi(record, dpi);
     MoveTooltipsOf(window);
     InvalidateRect(window, nullptr, TRUE);
-}
-
-// A disabled control cannot hold the focus; then the window itself takes it.
-bool CanTakeFocus(HWND window, HWND control) {
-    return control && IsWindow(control) && IsChild(window, control) && IsWindowEnabled(control) &&
-           IsWindowVisible(control);
 }
 
 // Dialogs give the focus back to the control that had it; the toolkit's
