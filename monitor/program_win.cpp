@@ -205,8 +205,13 @@ void StartObservedProgram() {
 
     program.ProcessId = ProcessIdOf(program.Program);
     OwnedHandle process;
-    if (program.ProcessId != -1)
+    if (program.ProcessId != -1) {
         process.reset(OpenProcess(SamplingAccess, FALSE, static_cast<DWORD>(program.ProcessId)));
+        // The launch's own handle when the number cannot be opened: the
+        // program runs, and left unwatched it would stay "started" for good.
+        if (!process.valid())
+            process.reset(DuplicateLaunchedProcess(program.Program, SamplingAccess));
+    }
     // Started through the shell, or not to be queried: runs unmonitored, and
     // there is nothing to log.
     if (!process.valid()) {

@@ -56,6 +56,11 @@ int32_t IsProgramAlive(LaunchRecord* record);
 // The process identifier; -1 for a program the shell started, 0 for record 0.
 int32_t ProcessIdOf(LaunchRecord* record);
 
+// A handle of the caller's own to the started process with the given access,
+// copied from the record's, which needs no lookup by number; null for record
+// 0, for a program the shell started, and when the copy fails.
+void* DuplicateLaunchedProcess(LaunchRecord* record, uint32_t access);
+
 // Ends the program, or every process of its job, with exit code 0xFFFFFFFF;
 // non-zero on success. The record stays until ReleaseLaunched.
 int32_t KillLaunched(LaunchRecord* record);

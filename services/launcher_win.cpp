@@ -174,6 +174,14 @@ int32_t ProcessIdOf(LaunchRecord* record) {
     return record ? record->processId : 0;
 }
 
+void* DuplicateLaunchedProcess(LaunchRecord* record, uint32_t access) {
+    if (!record || record->processId == -1 || !record->process.valid()) return nullptr;
+    HANDLE copy = nullptr;
+    const HANDLE self = GetCurrentProcess();
+    if (!DuplicateHandle(self, record->process.get(), self, &copy, access, FALSE, 0)) return nullptr;
+    return copy;
+}
+
 int32_t KillLaunched(LaunchRecord* record) {
     if (!record || !record->process.valid()) return 0;
     if (record->job.valid()) return TerminateJobObject(record->job.get(), 0xFFFFFFFF) ? 1 : 0;

@@ -118,8 +118,13 @@ TEST_F(LauncherTest, KilledProgramEndsWithExitCodeMinusOne) {
     const OwnedHandle process = OpenForExitCode(record);
     ASSERT_TRUE(process.valid());
     EXPECT_EQ(IsProgramAlive(record), 1);
+    // A copy of the launch's handle is a second way to watch the same process.
+    const OwnedHandle copy(DuplicateLaunchedProcess(record, SYNCHRONIZE));
+    ASSERT_TRUE(copy.valid());
+    EXPECT_EQ(WaitForSingleObject(copy.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
     EXPECT_NE(KillLaunched(record), 0);
     ASSERT_TRUE(Ended(record));
+    EXPECT_EQ(WaitForSingleObject(copy.get(), 5000), static_cast<DWORD>(WAIT_OBJECT_0));
     EXPECT_EQ(ExitCodeOf(process), 0xFFFFFFFFu);
     ReleaseLaunched(record);
 }
@@ -168,6 +173,8 @@ TEST_F(LauncherTest, DocumentOpensThroughTheShellWithProcessIdMinusOne) {
     LaunchRecord* record = LaunchProgram(document.c_str(), "", "", LaunchOpen);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(ProcessIdOf(record), -1);
+    // What the shell started is not the tool's to watch.
+    EXPECT_EQ(DuplicateLaunchedProcess(record, SYNCHRONIZE), nullptr);
     EXPECT_TRUE(Ended(record));
     ReleaseLaunched(record);
 
