@@ -104,6 +104,23 @@ OwnedHandle JobFor(HANDLE process) {
     return job;
 }
 
+// Under load Wine now and then fails a start with an internal error (about
+// once in 3000 starts while both processors were busy) that the next attempt
+// does not meet. Handed to the shell instead, the program would run as one
+// the tool cannot watch, so such a start is tried again first; nothing
+// started when it failed.
+constexpr int32_t StartAttempts = 3;
+
+bool CreateProgram(Text& commandLine, DWORD creation, const char* directory,
+                   STARTUPINFOA& startup, PROCESS_INFORMATION* started) {
+    for (int32_t attempt = 1;; ++attempt) {
+        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, creation, nullptr,
+                           directory, &startup, started))
+            return true;
+        if (attempt == StartAttempts || GetLastError() != ERROR_INTERNAL_ERROR) return false;
+    }
+}
+
 } // namespace
 
 SHELLEXECUTEINFOA ShellRequestFor(const char* path, const char* parameters, const char* directory) {
@@ -138,8 +155,7 @@ LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION started{};
     const DWORD creation = NORMAL_PRIORITY_CLASS | (inJob ? CREATE_SUSPENDED : 0);
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, creation, nullptr,
-                       startDirectory, &startup, &started)) {
+    if (CreateProgram(commandLine, creation, startDirectory, startup, &started)) {
         OwnedHandle thread(started.hThread);
         OwnedHandle job;
         if (inJob) {
