@@ -4,12 +4,16 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <utility>
+
+#include "services/thread_state.h"
 
 #include "toolkit/control_record_win.h"
 #include "toolkit/dpi_scale.h"
 #include "toolkit/dpi_win.h"
 #include "toolkit/text_fit.h"
 #include "toolkit/tooltip.h"
+#include "toolkit/window_hooks.h"
 #include "toolkit/window_internal.h"
 
 namespace {
@@ -89,11 +93,21 @@ TextNeed NeedOf(int32_t number, const ControlRecord& control, const std::vector<
     return need;
 }
 
-} // namespace
+// The samples of the thread's last fit. A font does not grow in step with
+// the layout when the scale changes (its height is rounded to whole pixels,
+// its glyphs are hinted), so a layout scaled to a new DPI is fitted again.
+struct LastFit {
+    PerThreadStateCount counted;
+    HWND window = nullptr;
+    std::vector<std::pair<int32_t, Text>> samples;
+};
 
-bool FitControlsToTexts(const std::vector<TextSample>& samples) {
-    HWND window = ContainerWindow();
-    if (!window) return false;
+LastFit& ThisThreadsFit() {
+    static PerThreadState<LastFit> state;
+    return state.get();
+}
+
+bool FitWindowToTexts(HWND window, const std::vector<TextSample>& samples) {
     const int32_t dpi = WindowDpi(window);
     const std::vector<int32_t> numbers = ControlNumbersOf(window);
     std::vector<TextNeed> needs;
@@ -129,4 +143,26 @@ bool FitControlsToTexts(const std::vector<TextSample>& samples) {
     }
     MoveTooltipsOf(window);
     return true;
+}
+
+} // namespace
+
+bool FitControlsToTexts(const std::vector<TextSample>& samples) {
+    HWND window = ContainerWindow();
+    if (!window) return false;
+    LastFit& last = ThisThreadsFit();
+    last.window = window;
+    last.samples.clear();
+    for (const TextSample& sample : samples)
+        last.samples.emplace_back(sample.control, Text(sample.text ? sample.text : ""));
+    return FitWindowToTexts(window, samples);
+}
+
+void RefitControlsForDpi(HWND window) {
+    const LastFit& last = ThisThreadsFit();
+    if (last.window != window || window != ContainerWindow()) return;
+    std::vector<TextSample> samples;
+    for (const auto& [control, text] : last.samples)
+        samples.push_back({control, text.c_str()});
+    FitWindowToTexts(window, samples);
 }

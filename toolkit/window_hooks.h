@@ -12,4 +12,8 @@ void ResizeStatusBarsOf(HWND window);
 // size: the bars take a font for the new DPI, and their fields are laid out for
 // it on the size change that follows.
 void FollowDpiOfStatusBars(HWND window);
+// Called when the window has taken its size and font for a new DPI: the
+// texts of the last fit of its controls (FitControlsToTexts) are fitted
+// again in the new font. Defined by the text-fitting unit.
+void RefitControlsForDpi(HWND window);
 #endif

@@ -186,6 +186,7 @@ void OnDpiChanged(HWND window, int32_t number, WPARAM first, LPARAM second) {
     FollowDpiOfStatusBars(window);
     ApplyInnerSize(*record, reinterpret_cast<const RECT*>(second));
     TakeFontForDpi(record, dpi);
+    RefitControlsForDpi(window);
     MoveTooltipsOf(window);
     InvalidateRect(window, nullptr, TRUE);
 }

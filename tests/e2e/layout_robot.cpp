@@ -125,9 +125,10 @@ std::vector<std::string> TextsOf(HWND control, int number) {
     return texts;
 }
 
-// Every text fits its control as it is (fit), or as the 96-DPI layout scaled
-// would have it (with the frame the control has).
-bool TextsFit(HDC screen, HWND window, int dpi, bool layoutOnly) {
+// Every text fits its control as it is (at96 null), or as the rectangles at96
+// scaled would have it (with the frame the control has).
+bool TextsFit(HDC screen, HWND window, int dpi, const Box* at96) {
+    const bool layoutOnly = at96 != nullptr;
     bool all = true;
     for (const Measured& measured : TextControls) {
         HWND control = GetDlgItem(window, measured.control);
@@ -135,7 +136,7 @@ bool TextsFit(HDC screen, HWND window, int dpi, bool layoutOnly) {
         GetClientRect(control, &inner);
         if (layoutOnly) {
             const Box seen = BoxInWindow(window, control);
-            const Box base = ScaleBox(Layout[measured.control], dpi);
+            const Box base = ScaleBox(at96[measured.control], dpi);
             inner.right += base.width - seen.width;
             inner.bottom += base.height - seen.height;
         }
@@ -151,11 +152,11 @@ bool TextsFit(HDC screen, HWND window, int dpi, bool layoutOnly) {
     return all;
 }
 
-bool TextsFit(HWND window, int dpi, bool layoutOnly) {
+bool TextsFit(HWND window, int dpi, const Box* at96) {
     HDC screen = GetDC(nullptr);
     HFONT font = ControlsFont(screen, dpi);
     HGDIOBJ old = SelectObject(screen, font);
-    const bool fit = TextsFit(screen, window, dpi, layoutOnly);
+    const bool fit = TextsFit(screen, window, dpi, at96);
     SelectObject(screen, old);
     DeleteObject(font);
     ReleaseDC(nullptr, screen);
@@ -280,20 +281,32 @@ void ChangeScale(Brenk& brenk, SharedBlock& block, const Box& inner96, int to) {
     block.Send(brenk.window, WM_DPICHANGED, MAKEWPARAM(to, to), &suggested);
 }
 
-// The same window at another scale: every rectangle the one at 96 scaled.
+// The same window at another scale: every rectangle the one at 96 scaled,
+// where the texts fit those in the new font. A font does not grow in step
+// with the scale (Wine 10's needs a pixel more at 144 than 1.5 times its
+// width at 96): then the texts get their room again, and nothing may be
+// smaller than scaled nor overlap.
 void CheckRescaled(Brenk& brenk, const Box (&at96)[21], int dpi) {
+    const bool exact = TextsFit(brenk.window, dpi, at96);
+    if (!exact) Note("at " + std::to_string(dpi) + " the texts need more room than scaled");
     RECT inner{};
     GetClientRect(brenk.window, &inner);
     const Box size{0, 0, inner.right, inner.bottom};
-    Check(size == ScaleBox(at96[20], dpi), "inner size at " + std::to_string(dpi), Shown(size));
+    const auto fits = [&](const Box& seen, const Box& base) {
+        const Box scaled = ScaleBox(base, dpi);
+        return exact ? seen == scaled
+                     : seen.width >= scaled.width && seen.height >= scaled.height;
+    };
+    Check(fits(size, at96[20]), "inner size at " + std::to_string(dpi), Shown(size));
     for (int control = 0; control < 20; ++control) {
         HWND child = control < 19 ? brenk.Control(control)
                                   : FindWindowExA(brenk.window, nullptr, "msctls_updown32", nullptr);
         const Box seen = BoxInWindow(brenk.window, child);
-        Check(seen == ScaleBox(at96[control], dpi),
+        Check(fits(seen, at96[control]),
               "control " + std::to_string(control) + " at " + std::to_string(dpi), Shown(seen));
     }
-    TextsFit(brenk.window, dpi, false);
+    if (!exact) CheckLayout(brenk.window, dpi, false);
+    TextsFit(brenk.window, dpi, nullptr);
 }
 
 } // namespace
@@ -328,12 +341,12 @@ int main(int argc, char** argv) {
     // status bar fits below the readings.
     RECT barRect{};
     GetWindowRect(StatusBar(brenk.window), &barRect);
-    const bool exact = TextsFit(brenk.window, dpi, true) &&
+    const bool exact = TextsFit(brenk.window, dpi, Layout) &&
                        barRect.bottom - barRect.top <= ScaleTo(285, dpi) - ScaleTo(258, dpi);
     Note(exact ? "the texts fit the 96-DPI layout: every rectangle must be exact"
                : "the texts need more room than the 96-DPI layout: checked for fit and overlap");
     CheckLayout(brenk.window, dpi, exact);
-    TextsFit(brenk.window, dpi, false);
+    TextsFit(brenk.window, dpi, nullptr);
 
     if (dpi == 96) {
         SharedBlock block(brenk.info.hProcess);
