@@ -96,10 +96,14 @@ TextNeed NeedOf(int32_t number, const ControlRecord& control, const std::vector<
 // The samples of the thread's last fit. A font does not grow in step with
 // the layout when the scale changes (its height is rounded to whole pixels,
 // its glyphs are hinted), so a layout scaled to a new DPI is fitted again.
+// Each fit starts from the layout as it was designed, so that a window
+// that returns to a scale has the layout it had there before.
 struct LastFit {
     PerThreadStateCount counted;
     HWND window = nullptr;
     std::vector<std::pair<int32_t, Text>> samples;
+    std::vector<std::pair<int32_t, ControlRect>> designed;
+    SIZE designedInner{}; // 96-DPI units
 };
 
 LastFit& ThisThreadsFit() {
@@ -155,12 +159,27 @@ bool FitControlsToTexts(const std::vector<TextSample>& samples) {
     last.samples.clear();
     for (const TextSample& sample : samples)
         last.samples.emplace_back(sample.control, Text(sample.text ? sample.text : ""));
+    last.designed.clear();
+    for (int32_t number : ControlNumbersOf(window))
+        if (const ControlRecord* control = LiveControl(number))
+            last.designed.emplace_back(number, control->area);
+    RECT inner{};
+    GetClientRect(window, &inner);
+    const int32_t dpi = WindowDpi(window);
+    last.designedInner = {ScaleFromDpi(inner.right, dpi), ScaleFromDpi(inner.bottom, dpi)};
     return FitWindowToTexts(window, samples);
 }
 
 void RefitControlsForDpi(HWND window) {
     const LastFit& last = ThisThreadsFit();
     if (last.window != window || window != ContainerWindow()) return;
+    for (const auto& [number, area] : last.designed) {
+        ControlRecord* control = LiveControl(number);
+        if (!control || control->area == area) continue;
+        control->area = area;
+        PlaceControl(*control);
+    }
+    SetInnerSize(window, last.designedInner.cx, last.designedInner.cy);
     std::vector<TextSample> samples;
     for (const auto& [control, text] : last.samples)
         samples.push_back({control, text.c_str()});

@@ -105,11 +105,14 @@ HFONT ControlsFont(HDC screen, int dpi) {
 // Whether text fits a control's inner area of width x height; room for a
 // button's edges and focus frame and an edit's margins. An edit scrolls its
 // text sideways, so only its height counts.
-bool Fits(HDC screen, const std::string& text, Kind kind, int width, int height,
-          std::string* detail) {
+// The text is measured at drawnDpi and seen at dpi.
+bool Fits(HDC screen, const std::string& text, Kind kind, int width, int height, int dpi,
+          int drawnDpi, std::string* detail) {
     RECT natural{};
     DrawTextA(screen, text.empty() ? "Ag" : text.c_str(), -1, &natural,
               DT_CALCRECT | DT_EXPANDTABS | DT_NOPREFIX);
+    natural.right = (natural.right * dpi + drawnDpi - 1) / drawnDpi;
+    natural.bottom = (natural.bottom * dpi + drawnDpi - 1) / drawnDpi;
     const int marginX = kind == Button ? 6 : kind == SpinText ? 4 : 0;
     const int marginY = kind == Button ? 4 : 0;
     *detail = "text " + std::to_string(natural.right) + "x" + std::to_string(natural.bottom) +
@@ -127,7 +130,7 @@ std::vector<std::string> TextsOf(HWND control, int number) {
 
 // Every text fits its control as it is (at96 null), or as the rectangles at96
 // scaled would have it (with the frame the control has).
-bool TextsFit(HDC screen, HWND window, int dpi, const Box* at96) {
+bool TextsFit(HDC screen, HWND window, int dpi, int drawnDpi, const Box* at96) {
     const bool layoutOnly = at96 != nullptr;
     bool all = true;
     for (const Measured& measured : TextControls) {
@@ -142,7 +145,8 @@ bool TextsFit(HDC screen, HWND window, int dpi, const Box* at96) {
         }
         for (const std::string& text : TextsOf(control, measured.control)) {
             std::string detail;
-            const bool fits = Fits(screen, text, measured.kind, inner.right, inner.bottom, &detail);
+            const bool fits = Fits(screen, text, measured.kind, inner.right, inner.bottom, dpi,
+                                   drawnDpi, &detail);
             all = all && fits;
             if (!layoutOnly)
                 Check(fits, "control " + std::to_string(measured.control) + " shows its whole text",
@@ -152,11 +156,24 @@ bool TextsFit(HDC screen, HWND window, int dpi, const Box* at96) {
     return all;
 }
 
+// The scale brenk draws its window at. Wine 10 gives a window that follows
+// its monitor's scale the monitor's own (96) whatever the system's is, and
+// shows it to this robot enlarged: its texts are then drawn in the font made
+// for that scale and enlarged with the window.
+int DrawnDpi(HWND window, int dpi) {
+    using DpiForWindowCall = UINT(WINAPI*)(HWND);
+    const auto call = reinterpret_cast<DpiForWindowCall>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    const int drawn = call ? static_cast<int>(call(window)) : 0;
+    return drawn > 0 ? drawn : dpi;
+}
+
 bool TextsFit(HWND window, int dpi, const Box* at96) {
     HDC screen = GetDC(nullptr);
-    HFONT font = ControlsFont(screen, dpi);
+    const int drawnDpi = DrawnDpi(window, dpi);
+    HFONT font = ControlsFont(screen, drawnDpi);
     HGDIOBJ old = SelectObject(screen, font);
-    const bool fit = TextsFit(screen, window, dpi, at96);
+    const bool fit = TextsFit(screen, window, dpi, drawnDpi, at96);
     SelectObject(screen, old);
     DeleteObject(font);
     ReleaseDC(nullptr, screen);
@@ -343,6 +360,8 @@ int main(int argc, char** argv) {
     GetWindowRect(StatusBar(brenk.window), &barRect);
     const bool exact = TextsFit(brenk.window, dpi, Layout) &&
                        barRect.bottom - barRect.top <= ScaleTo(285, dpi) - ScaleTo(258, dpi);
+    if (const int drawn = DrawnDpi(brenk.window, dpi); drawn != dpi)
+        Note("brenk draws at " + std::to_string(drawn) + ", shown enlarged to " + std::to_string(dpi));
     Note(exact ? "the texts fit the 96-DPI layout: every rectangle must be exact"
                : "the texts need more room than the 96-DPI layout: checked for fit and overlap");
     CheckLayout(brenk.window, dpi, exact);
