@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "tests/e2e/brenk_window.h"
 
@@ -161,6 +162,11 @@ bool TextsFit(HDC screen, HWND window, int dpi, int drawnDpi, const Box* at96) {
 // shows it to this robot enlarged: its texts are then drawn in the font made
 // for that scale and enlarged with the window.
 int DrawnDpi(HWND window, int dpi) {
+    // A change of scale that this robot only tells brenk of is not the system's.
+    HDC screen = GetDC(nullptr);
+    const int systemDpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    if (systemDpi != dpi) return dpi;
     using DpiForWindowCall = UINT(WINAPI*)(HWND);
     const auto call = reinterpret_cast<DpiForWindowCall>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
@@ -279,7 +285,12 @@ void CheckTooltip(Brenk& brenk, SharedBlock& block, int dpi) {
 
 // Tells the window of a new scale as the system does on a move to a monitor
 // of another: the size it wants, then the change with that size.
-void ChangeScale(Brenk& brenk, SharedBlock& block, const Box& inner96, int to) {
+// The window's inner area now, at the scale from, in 96-DPI units: where the
+// texts needed more room at a scale than scaled, that room is its own.
+void ChangeScale(Brenk& brenk, SharedBlock& block, int from, int to) {
+    RECT client{};
+    GetClientRect(brenk.window, &client);
+    const Box inner96{0, 0, MulDiv(client.right, 96, from), MulDiv(client.bottom, 96, from)};
     RECT outer{};
     GetWindowRect(brenk.window, &outer);
     SIZE size{outer.right - outer.left, outer.bottom - outer.top};
@@ -378,8 +389,9 @@ int main(int argc, char** argv) {
         GetClientRect(brenk.window, &inner);
         at96[20] = {0, 0, inner.right, inner.bottom};
         CheckTooltip(brenk, block, 96);
+        int from = 96;
         for (const int to : {144, 96}) {
-            ChangeScale(brenk, block, at96[20], to);
+            ChangeScale(brenk, block, std::exchange(from, to), to);
             CheckRescaled(brenk, at96, to);
             CheckTooltip(brenk, block, to);
         }
