@@ -12,18 +12,18 @@ constexpr size_t MostWaitedMembers = MAXIMUM_WAIT_OBJECTS - 1;
 
 } // namespace
 
-void TakeLoad(MonitorState& state, uint64_t used) {
+void LoadFromProcessorTime(MonitorState& state, uint64_t used) {
     auto& sampler = state.ObservedProgram.Sampler;
     sampler.LastLoad = SampleCpuLoad(sampler, used, GetTickCount(), sampler.LastLoad);
     state.Readings.Row[CpuCurrent] = sampler.LastLoad;
-    RaiseAtLeast(state.ObservedProgram.Summary.ProcessorTime, used);
+    state.ObservedProgram.Record.RaiseProcessorTime(used);
 }
 
 void JobSampler::Sample(MonitorState& state) {
     Refresh();
     uint64_t used = 0;
     if (!JobAccountedTime(job_, &used)) used = MembersTime();
-    TakeLoad(state, used);
+    LoadFromProcessorTime(state, used);
 
     const auto query = MemoryQuery(state);
     if (!query) return;
@@ -35,10 +35,14 @@ void JobSampler::Sample(MonitorState& state) {
             pass.Add(counters.WorkingSetSize, counters.PeakWorkingSetSize);
     }
     state.Readings.Row[RamCurrent] = static_cast<int64_t>(pass.WorkingSet());
-    RaiseAtLeast(state.ObservedProgram.Summary.PeakWorkingSet, static_cast<int64_t>(pass.Peak()));
+    // No live process read: no reading of the job's memory either.
+    if (pass.Peak() > 0)
+        state.ObservedProgram.Record.RaisePeakWorkingSet(static_cast<int64_t>(pass.Peak()));
 }
 
-bool JobSampler::Ended() const { return JobLiveProcesses(job_) == 0; }
+bool JobSampler::Ended() const {
+    return JobLiveProcesses(job_) == 0;
+}
 
 PauseEnd JobSampler::Pause(HANDLE stop, int32_t interval) {
     const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(interval);
@@ -55,8 +59,8 @@ PauseEnd JobSampler::Pause(HANDLE stop, int32_t interval) {
             Sleep(left);
             return PauseEnd::Interval;
         }
-        const DWORD woken = WaitForMultipleObjects(static_cast<DWORD>(objects.size()),
-                                                   objects.data(), FALSE, left);
+        const DWORD woken =
+            WaitForMultipleObjects(static_cast<DWORD>(objects.size()), objects.data(), FALSE, left);
         if (woken == WAIT_TIMEOUT) return PauseEnd::Interval;
         if (stop && woken == WAIT_OBJECT_0) return PauseEnd::Stop;
         if (woken >= WAIT_OBJECT_0 + objects.size()) {

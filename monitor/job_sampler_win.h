@@ -6,10 +6,10 @@
 #include <windows.h>
 #include <psapi.h>
 
-#include <atomic>
 #include <cstdint>
 #include <vector>
 
+#include "monitor/run_record.h"
 #include "monitor/sampling.h"
 #include "services/owned_handle.h"
 #include "services/process_times.h"
@@ -21,14 +21,21 @@ inline MemoryInfoFunction MemoryQuery(const MonitorState& state) {
     return reinterpret_cast<MemoryInfoFunction>(state.MemoryInfoFunction);
 }
 
-template <typename Figure> void RaiseAtLeast(std::atomic<Figure>& kept, Figure value) {
-    if (value > kept.load()) kept.store(value);
+// The system's own peaks of one process into the record. A process that ran
+// at all held memory: a peak of 0 (counters of a process already gone) is no
+// reading, and the record keeps saying the peak was not measured.
+inline void RaisePeaks(RunRecord& record, const PROCESS_MEMORY_COUNTERS& counters) {
+    if (counters.PeakWorkingSetSize > 0)
+        record.RaisePeakWorkingSet(static_cast<int64_t>(counters.PeakWorkingSetSize));
+    if (counters.PeakPagefileUsage > 0)
+        record.RaisePeakPrivateBytes(static_cast<int64_t>(counters.PeakPagefileUsage));
 }
 
 // The load from the processor time used, kernel plus user, of the program or
-// of its whole job, and the summary's processor time. The sampler keeps the
-// load before its scale, for a pass whose tick has not moved.
-void TakeLoad(MonitorState& state, uint64_t used);
+// of its whole job, into the current readings; the time itself into the
+// record. The sampler keeps the load before its scale, for a pass whose tick
+// has not moved.
+void LoadFromProcessorTime(MonitorState& state, uint64_t used);
 
 // One live process of the job, opened once.
 struct JobMember {
@@ -45,7 +52,7 @@ class JobSampler {
   public:
     explicit JobSampler(void* job) : job_(job) {}
 
-    // Into the current readings, the sampler and the summary.
+    // Into the current readings, the sampler and the record.
     void Sample(MonitorState& state);
 
     bool Ended() const;

@@ -54,22 +54,11 @@ void StartWorker() {
         SpawnThread(SamplingWorker, Monitor.IntervalTable[Monitor.IntervalIndex]);
 }
 
-// A new observation starts its summary afresh.
-void ResetSummary(uint64_t tickBeforeLaunch) {
-    auto& summary = Monitor.ObservedProgram.Summary;
-    summary.StartTick = tickBeforeLaunch;
-    summary.EndTick.store(0);
-    summary.ProcessorTime.store(0);
-    summary.PeakWorkingSet.store(0);
-    summary.Passes.store(0);
-    summary.ExitCode = 0;
-    summary.Ended = false;
-}
-
 void FinishLog() {
     auto& program = Monitor.ObservedProgram;
-    if (!program.LogHandle) return;
-    WriteReadingLog(SummaryLogLine(Monitor.Language, SummaryOf(program.Summary, GetTickCount64())));
+    if (!program.LogHandle.valid()) return;
+    WriteReadingLog(
+        SummaryLogLine(Monitor.Language, SummaryOf(program.Record.Facts(), GetTickCount64())));
     CloseReadingLog();
 }
 
@@ -77,12 +66,13 @@ void FinishLog() {
 
 void RefreshSummaryTip() {
     auto& program = Monitor.ObservedProgram;
-    if (!program.ProcessHandle && !program.Summary.Ended) return;
+    const RunFacts facts = program.Record.Facts();
+    if (!program.ProcessHandle.valid() && !facts.Finished) return;
     // Rebuilt once per pass and once at the end, not at every mouse move.
-    const int32_t shownFor = program.Summary.Ended ? -2 : program.Summary.Passes.load();
+    const int64_t shownFor = facts.Finished ? -2 : facts.Passes;
     if (shownFor == program.SummaryTipPasses) return;
     program.SummaryTipPasses = shownFor;
-    const Text tip = SummaryTip(Monitor.Language, SummaryOf(program.Summary, GetTickCount64()));
+    const Text tip = SummaryTip(Monitor.Language, SummaryOf(facts, GetTickCount64()));
     if (tip == program.SummaryTipText) return;
     program.SummaryTipText = tip;
     SetTooltipText(FrameReadings, tip.c_str());
@@ -185,7 +175,9 @@ void StartObservedProgram() {
     SetControlText(ColumnValues, "");
     program.CommandLine = GetControlText(FieldCommandLine);
 
-    ResetSummary(GetTickCount64());
+    // The run's record starts afresh: what any view showed of the last run goes.
+    program.Record.Begin(GetTickCount64(), Monitor.Options.CpuScale,
+                         Monitor.IntervalTable[Monitor.IntervalIndex]);
     const uint32_t flags = Monitor.Options.Children == 1 ? LaunchOpen | LaunchInJob : LaunchOpen;
     program.Program = LaunchProgram(program.FilePath.c_str(), program.CommandLine.c_str(),
                                     program.Directory.c_str(), flags);
@@ -218,14 +210,14 @@ void StartObservedProgram() {
         CloseReadingLog();
         return;
     }
-    program.ProcessHandle = process.release();
+    program.ProcessHandle = std::move(process);
     program.Job = JobOfLaunched(program.Program);
-    if (program.LogHandle) {
+    if (program.LogHandle.valid()) {
         const Text launched = ComposeCommandLine(program.FilePath, program.CommandLine);
         WriteReadingLog(LogStartLine(Monitor.Language, launched));
     }
     // Without the event the worker still ends, at the end of its pause.
-    program.StopEvent = OwnedHandle(CreateEventA(nullptr, TRUE, FALSE, nullptr)).release();
+    program.StopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
 
     Monitor.Monitoring.store(1);
     ShowState(StateRunning);
@@ -246,9 +238,9 @@ bool WaitForProgramEnd(DWORD limitMs) {
     auto& program = Monitor.ObservedProgram;
     // The process's own end wakes the wait; a job's other processes are
     // asked again every step, the steps waiting on an event that never comes.
-    const bool byProcess = program.ProcessHandle && !program.Job;
+    const bool byProcess = program.ProcessHandle.valid() && !program.Job;
     const OwnedHandle pause(byProcess ? nullptr : CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    const HANDLE waitOn = byProcess ? program.ProcessHandle : pause.get();
+    const HANDLE waitOn = byProcess ? program.ProcessHandle.get() : pause.get();
     const ULONGLONG deadline = GetTickCount64() + limitMs;
     while (IsProgramAlive(program.Program)) {
         const ULONGLONG now = GetTickCount64();
@@ -266,7 +258,7 @@ struct WindowsEnding {
     void NoteEnd() { NoteProgramEnd(); }
     void StopWorker() {
         // Ends the worker's pause now instead of at the end of its interval.
-        if (program.StopEvent) SetEvent(program.StopEvent);
+        if (program.StopEvent.valid()) SetEvent(program.StopEvent.get());
         WaitForWorker(program.WorkerThread);
     }
     // Also a program that was launched but never monitored: the user asked
@@ -274,13 +266,13 @@ struct WindowsEnding {
     void EndProgram() { KillLaunched(program.Program); }
     bool AwaitEnd() { return WaitForProgramEnd(EndWaitMs); }
     void ResumeWorker() {
-        if (program.StopEvent) ResetEvent(program.StopEvent);
+        if (program.StopEvent.valid()) ResetEvent(program.StopEvent.get());
         StartWorker();
     }
     void Finish() {
         // The summary reads the ended program and its job before the record
         // lets them go.
-        if (program.ProcessHandle) {
+        if (program.ProcessHandle.valid()) {
             FinishSummary();
             FinishLog();
             RefreshSummaryTip();
@@ -290,8 +282,8 @@ struct WindowsEnding {
     void LetProgramGo() {
         program.Job = nullptr;
         if (program.Program) ReleaseLaunched(program.Program);
-        OwnedHandle(std::exchange(program.ProcessHandle, nullptr)).reset();
-        OwnedHandle(std::exchange(program.StopEvent, nullptr)).reset();
+        program.ProcessHandle.reset();
+        program.StopEvent.reset();
         program.Program = nullptr;
     }
 };

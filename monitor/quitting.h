@@ -22,13 +22,13 @@ enum class QuitOutcome { Ended, StillRunning };
 // again, its log open, and Quit may be tried again.
 template <typename Ending> QuitOutcome EndObservation(MonitorState& state, Ending& ending) {
     auto& program = state.ObservedProgram;
-    const bool watched = program.ProcessHandle != nullptr;
+    const bool watched = program.ProcessHandle.valid();
     state.Monitoring.store(0);
     if (watched) ending.NoteEnd();
     ending.StopWorker();
     if (program.Program) ending.EndProgram();
     if (!ending.AwaitEnd()) {
-        program.Summary.EndTick.store(0);
+        program.Record.ForgetEnd();
         if (watched) {
             state.Monitoring.store(1);
             ending.ResumeWorker();

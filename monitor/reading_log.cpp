@@ -24,7 +24,7 @@ Text LogHeaderLine() {
 
 Text LogStartLine(int8_t language, std::string_view commandLine) {
     Text line = "# ";
-    AppendText(line, OptionTexts(language)[OptionProgram]);
+    AppendText(line, SummaryCaptions(language)[SummaryProgram]);
     AppendText(line, " : ");
     AppendText(line, commandLine);
     AppendText(line, "\r\n");

@@ -51,7 +51,7 @@ bool OpenReadingLog() {
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
-    program.LogHandle = file;
+    program.LogHandle.reset(file);
     const Text lead = LeadOf(file);
     if (!lead.empty() && !AppendWholeLine(file, lead)) {
         CloseReadingLog();
@@ -62,12 +62,12 @@ bool OpenReadingLog() {
 
 void WriteReadingLog(const Text& line) {
     auto& program = Monitor.ObservedProgram;
-    if (!program.LogHandle) return;
+    if (!program.LogHandle.valid()) return;
     // Each line goes to the system at once, so a Brenk that is killed loses
     // at most the pass it is in. A file that refuses a line (a full disk, a
     // vanished drive) is given up for the rest of the run rather than
     // written with holes; the main thread tells the user once.
-    if (AppendWholeLine(program.LogHandle, line)) return;
+    if (AppendWholeLine(program.LogHandle.get(), line)) return;
     CloseReadingLog();
     program.LogFailed.store(true);
 }
@@ -78,8 +78,7 @@ void ReportLogFault() {
 
 void CloseReadingLog() {
     auto& program = Monitor.ObservedProgram;
-    if (program.LogHandle) CloseHandle(program.LogHandle);
-    program.LogHandle = nullptr;
+    program.LogHandle.reset();
 }
 
 LogTime LocalLogTime() {

@@ -1,20 +1,24 @@
 // The sampling worker's course, apart from the platform: passes, the pause
-// between them, and what ends the worker. The platform's part is a Watch:
+// between them, the record of the passes shown, and what ends the worker.
+// The platform's part is a Sampling:
 //
 //   void Sample(MonitorState&)   the processor and memory figures into the
-//                                current readings and the sampler
+//                                current readings and the sampler, the
+//                                system's peaks into the record
 //   bool Ended()                 whether the observed program has ended
 //   void HandOver(const Text&)   the values text to the window (wakes the
 //                                main loop)
 //   PauseEnd Pause(int32_t ms)   waits up to ms for the stop request or the
 //                                program's end
-//   void Passed(MonitorState&)   after each pass's hand-over: what else
-//                                keeps the pass (the log's row, the summary)
+//   uint64_t Tick()              the ms clock the record's start was read on
+//   void LogPass(const Readings&, uint64_t msSinceStart)
+//                                the log's row of a pass shown
 #pragma once
 
 #include <cstdint>
 
 #include "monitor/readings.h"
+#include "monitor/run_record.h"
 #include "monitor/state.h"
 
 enum class PauseEnd { Interval, Stop, ProgramEnded };
@@ -25,10 +29,14 @@ enum class PauseEnd { Interval, Stop, ProgramEnded };
 // tickBeforeLaunch.
 void BeginObservation(MonitorState& state, uint32_t tickBeforeLaunch);
 
+// A pass as the record keeps it: the time since the start, the load (in the
+// run's scale) and the working set, each held to what the record can take.
+RecordedPass PassOf(const Readings& readings, uint64_t msSinceStart);
+
 // One pass: sample, then the extremes and the values text. A pass that
 // overlaps the program's end reads nothing true (its working set is gone),
 // so it keeps the readings of the pass before.
-template <typename Watch> void SamplingPass(MonitorState& state, Watch& watch) {
+template <typename Sampling> void SamplingPass(MonitorState& state, Sampling& watch) {
     const Readings kept = state.Readings;
     const CpuSampler keptSampler = state.ObservedProgram.Sampler;
     watch.Sample(state);
@@ -42,16 +50,29 @@ template <typename Watch> void SamplingPass(MonitorState& state, Watch& watch) {
     state.ValuesText = ValuesText(state.Readings, state.RowBreaks);
 }
 
+// The pass just shown, into the record and the log, so that both hold what
+// the window showed. A program that ended before the first pass showed
+// nothing, and nothing is kept.
+template <typename Sampling> void KeepShownPass(MonitorState& state, Sampling& watch) {
+    if (state.ValuesText.empty()) return;
+    auto& record = state.ObservedProgram.Record;
+    const uint64_t start = record.Facts().StartTick;
+    const uint64_t now = watch.Tick();
+    const uint64_t ms = now > start ? now - start : 0;
+    record.Append(PassOf(state.Readings, ms));
+    watch.LogPass(state.Readings, ms);
+}
+
 // The worker: while Monitoring is 1, a pass, the hand-over, and the pause.
 // The stop request ends it at once; so does the program's end, after one
 // more hand-over of the last figures, which wakes the main loop to notice
 // the end now rather than at its next message.
-template <typename Watch>
-uint32_t RunSamplingWorker(MonitorState& state, Watch& watch, int32_t interval) {
+template <typename Sampling>
+uint32_t RunSamplingWorker(MonitorState& state, Sampling& watch, int32_t interval) {
     while (state.Monitoring.load() == 1) {
         SamplingPass(state, watch);
         watch.HandOver(state.ValuesText);
-        watch.Passed(state);
+        KeepShownPass(state, watch);
         switch (watch.Pause(interval)) {
         case PauseEnd::Stop:
             return 0;

@@ -16,10 +16,13 @@
 
 namespace {
 
-class Watch {
+// The worker's part on this platform (sampling.h): the observed program, or
+// its job with Children=1, read through the system.
+class WindowsSampling {
   public:
-    explicit Watch(const ObservedProgram& program)
-        : process_(program.ProcessHandle), stop_(program.StopEvent), times_(program.ProcessHandle) {
+    explicit WindowsSampling(const ObservedProgram& program)
+        : process_(program.ProcessHandle.get()), stop_(program.StopEvent.get()),
+          times_(program.ProcessHandle.get()) {
         if (program.Job) job_ = std::make_unique<JobSampler>(program.Job);
     }
 
@@ -35,8 +38,7 @@ class Watch {
     // Asked of the process itself: a program may well exit with the code
     // that otherwise means "still active".
     bool Ended() const {
-        const bool ended =
-            job_ ? job_->Ended() : WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+        const bool ended = job_ ? job_->Ended() : WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
         if (ended) NoteProgramEnd();
         return ended;
     }
@@ -53,14 +55,10 @@ class Watch {
         return end;
     }
 
-    // The row of the pass just shown, so the log holds what the window showed.
-    void Passed(MonitorState& state) {
-        auto& summary = state.ObservedProgram.Summary;
-        summary.Passes.fetch_add(1);
-        // A program that ended before the first pass showed nothing to log.
-        if (state.ValuesText.empty()) return;
-        WriteReadingLog(
-            LogRowLine(LocalLogTime(), GetTickCount64() - summary.StartTick, state.Readings));
+    uint64_t Tick() const { return GetTickCount64(); }
+
+    void LogPass(const Readings& readings, uint64_t msSinceStart) {
+        WriteReadingLog(LogRowLine(LocalLogTime(), msSinceStart, readings));
     }
 
   private:
@@ -85,7 +83,7 @@ class Watch {
         const uint64_t used = times_.Read(&kernel, &user)
                                   ? kernel + user
                                   : state.ObservedProgram.Sampler.LastProcessTime;
-        TakeLoad(state, used);
+        LoadFromProcessorTime(state, used);
     }
 
     void SampleMemory(MonitorState& state) const {
@@ -96,8 +94,7 @@ class Watch {
         counters.cb = sizeof counters;
         if (!query(process_, &counters, sizeof counters)) return;
         state.Readings.Row[RamCurrent] = static_cast<int64_t>(counters.WorkingSetSize);
-        RaiseAtLeast(state.ObservedProgram.Summary.PeakWorkingSet,
-                     static_cast<int64_t>(counters.PeakWorkingSetSize));
+        RaisePeaks(state.ObservedProgram.Record, counters);
     }
 
     HANDLE process_;
@@ -109,37 +106,36 @@ class Watch {
 } // namespace
 
 uint32_t SamplingWorker(int32_t interval) {
-    Watch watch(Monitor.ObservedProgram);
+    WindowsSampling watch(Monitor.ObservedProgram);
     return RunSamplingWorker(Monitor, watch, interval);
 }
 
 void NoteProgramEnd() {
-    uint64_t running = 0;
-    Monitor.ObservedProgram.Summary.EndTick.compare_exchange_strong(running, GetTickCount64());
+    Monitor.ObservedProgram.Record.NoteEnd(GetTickCount64());
 }
 
 void FinishSummary() {
     auto& program = Monitor.ObservedProgram;
-    auto& summary = program.Summary;
+    auto& record = program.Record;
     // Quit has seen the program gone, so its exit code is final.
     DWORD code = 0;
-    if (GetExitCodeProcess(program.ProcessHandle, &code)) summary.ExitCode = code;
+    GetExitCodeProcess(program.ProcessHandle.get(), &code);
     // One more reading where the system keeps figures after the end (a
     // job's accounting, an ended process's times); what cannot be read any
     // more keeps what the passes saw.
     uint64_t used = 0;
     if (program.Job) {
-        if (JobAccountedTime(program.Job, &used)) RaiseAtLeast(summary.ProcessorTime, used);
+        if (JobAccountedTime(program.Job, &used)) record.RaiseProcessorTime(used);
     } else {
         uint64_t kernel = 0;
         uint64_t user = 0;
-        ProcessTimes last(program.ProcessHandle);
-        if (last.Read(&kernel, &user)) RaiseAtLeast(summary.ProcessorTime, kernel + user);
+        ProcessTimes last(program.ProcessHandle.get());
+        if (last.Read(&kernel, &user)) record.RaiseProcessorTime(kernel + user);
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof counters;
         const auto query = MemoryQuery(Monitor);
-        if (query && query(program.ProcessHandle, &counters, sizeof counters))
-            RaiseAtLeast(summary.PeakWorkingSet, static_cast<int64_t>(counters.PeakWorkingSetSize));
+        if (query && query(program.ProcessHandle.get(), &counters, sizeof counters))
+            RaisePeaks(record, counters);
     }
-    summary.Ended = true;
+    record.Finish(code);
 }

@@ -8,7 +8,18 @@
 #include <atomic>
 #include <cstdint>
 
+#include "monitor/run_record.h"
+#include "services/owned_handle.h"
 #include "services/text.h"
+
+// A system handle the monitor owns and closes once. The host build opens
+// none: its tests put stand-ins in, which nothing closes.
+#ifdef _WIN32
+using SystemHandle = OwnedHandle;
+#else
+inline void KeepStandIn(void*) {}
+using SystemHandle = Owned<void*, KeepStandIn>;
+#endif
 
 struct LaunchRecord;
 
@@ -102,19 +113,13 @@ struct Options {
     Text LogFile; // empty: no log
 };
 
-// What the summary of an observation tells: written by the worker while
-// Monitoring is 1 and read by the main thread at any time (hence atomic), and
-// completed by the main thread once the worker has ended.
-struct RunSummary {
-    uint64_t StartTick = 0;                  // GetTickCount64 just before the launch
-    std::atomic<uint64_t> EndTick{0};        // 0 while the program runs
-    std::atomic<uint64_t> ProcessorTime{0};  // kernel plus user, 100 ns units
-    std::atomic<int64_t> PeakWorkingSet{0};  // bytes, as the system recorded it
-    std::atomic<int32_t> Passes{0};          // passes taken so far
-    uint32_t ExitCode = 0;
-    bool Ended = false; // ExitCode and EndTick are final
-};
-
+// The program under observation. The main thread owns all of it. While
+// Monitoring is 1 the worker reads ProcessHandle and StopEvent (never
+// opening or closing them), writes Sampler and appends to Record, and alone
+// writes to LogHandle, closing it when the file refuses a line; the main
+// thread then only reads Record (and notes the end there), sets StopEvent
+// and reads LogFailed. The main thread opens and closes the three handles
+// only while no worker runs: before it starts and after it has ended.
 struct ObservedProgram {
     Text FileName;
     Text FilePath;
@@ -122,16 +127,16 @@ struct ObservedProgram {
     Text Directory;
     LaunchRecord* Program = nullptr;
     int32_t ProcessId = 0;
-    void* ProcessHandle = nullptr; // opened for sampling; owned by the monitor
-    void* StopEvent = nullptr;     // ends the worker's pause; owned by the monitor
+    SystemHandle ProcessHandle; // opened for sampling, closed when the program is let go
+    SystemHandle StopEvent;     // ends the worker's pause; lives as long as the process handle
     int32_t WorkerThread = 0;
     CpuSampler Sampler;
-    void* Job = nullptr;       // with Children=1; owned by the launch record
-    void* LogHandle = nullptr; // the open log file; owned by the monitor
+    void* Job = nullptr;                // with Children=1; owned by the launch record
+    SystemHandle LogHandle;             // the open log file, from the start to the summary
     std::atomic<bool> LogFailed{false}; // a line was refused; not told yet
-    RunSummary Summary;
-    Text SummaryTipText;       // the tooltip's text; main thread only
-    int32_t SummaryTipPasses = -1;
+    RunRecord Record;                   // the run: begun at each start, read by every view
+    Text SummaryTipText;                // the tooltip's text; main thread only
+    int64_t SummaryTipPasses = -1;
 };
 
 struct RegistryQuery {

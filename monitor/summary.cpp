@@ -1,13 +1,11 @@
 #include "monitor/summary.h"
 
-#include "monitor/readings.h"
+#include "services/text.h"
 
 namespace {
 
 // ISO 8859-1; a literal is split after an escape that a letter a..f follows.
-const char* const GermanOptionTexts[OptionTextCount] = {
-    "Konnte <",
-    "> nicht schreiben !",
+const char* const GermanCaptions[SummaryCaptionCount] = {
     "Programm",
     "Laufzeit",
     "L\xE4uft seit",
@@ -15,17 +13,18 @@ const char* const GermanOptionTexts[OptionTextCount] = {
     "Exit-Code",
     ("H\xF6"
      "chster Working-Set"),
+    "nicht gemessen",
 };
 
-const char* const EnglishOptionTexts[OptionTextCount] = {
-    "Couldn\xB4t write <",
-    "> !",
-    "Program",
-    "Run time",
-    "Running for",
-    "Processor time",
-    "Exit code",
-    "Peak working set",
+const char* const EnglishCaptions[SummaryCaptionCount] = {
+    "Program",   "Run time",         "Running for",  "Processor time",
+    "Exit code", "Peak working set", "not measured",
+};
+
+// The error of a log file that cannot be written: before and after its name.
+const char* const LogErrorTexts[2][2] = {
+    {"Konnte <", "> nicht schreiben !"},
+    {"Couldn\xB4t write <", "> !"},
 };
 
 constexpr uint64_t HundredsPerMs = 10'000;
@@ -55,50 +54,91 @@ const ExitCodeName ExitCodeNames[] = {
 };
 constexpr uint32_t FirstSystemCode = 0x80000000;
 
+// The language's way to write a number: its grouping and decimal mark.
+struct NumberMarks {
+    char group;
+    char decimal;
+};
+NumberMarks MarksOf(int8_t language) {
+    return language == English ? NumberMarks{',', '.'} : NumberMarks{'.', ','};
+}
+
+Text Grouped(uint64_t value, char group) {
+    const Text digits = IntegerToText(static_cast<int64_t>(value));
+    Text grouped;
+    const size_t count = digits.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (i > 0 && (count - i) % 3 == 0) grouped.push_back(group);
+        grouped.push_back(digits[i]);
+    }
+    return grouped;
+}
+
+// tenths as "whole<decimal>tenth", the whole part grouped.
+Text WithOneDecimal(int8_t language, uint64_t tenths) {
+    const NumberMarks marks = MarksOf(language);
+    Text text = Grouped(tenths / 10, marks.group);
+    text.push_back(marks.decimal);
+    text.push_back(static_cast<char>('0' + tenths % 10));
+    return text;
+}
+
+// bytes in tenths of unit, rounded to the nearest, without overflow.
+uint64_t TenthsOf(uint64_t bytes, uint64_t unit) {
+    return bytes / unit * 10 + ((bytes % unit) * 10 + unit / 2) / unit;
+}
+
 struct SummaryItem {
-    OptionText caption;
+    SummaryCaption caption;
     int64_t value;
-    const char* unit; // "" for a plain number
-    bool grouped;     // digits grouped when the text is for the window
-    bool exitCode;    // the value is an exit code (ExitCodeText)
+    enum Kind { Duration, Memory, ExitCode } kind;
 };
 
 // The items in the order both forms show them.
 int32_t SummaryItems(const SummaryFigures& figures, SummaryItem (&items)[4]) {
     const auto runMs = static_cast<int64_t>(figures.runMs);
     const auto processorMs = static_cast<int64_t>(figures.processor100ns / HundredsPerMs);
-    items[0] = {figures.ended ? OptionRunTime : OptionRunningFor, runMs, " ms", true, false};
-    items[1] = {OptionProcessorTime, processorMs, " ms", true, false};
+    items[0] = {figures.ended ? SummaryRunTime : SummaryRunningFor, runMs, SummaryItem::Duration};
+    items[1] = {SummaryProcessorTime, processorMs, SummaryItem::Duration};
     if (!figures.ended) return 2;
-    items[2] = {OptionExitCode, figures.exitCode, "", false, true};
-    items[3] = {OptionPeakWorkingSet, figures.peakWorkingSet, " Bytes", true, false};
+    items[2] = {SummaryExitCode, figures.exitCode, SummaryItem::ExitCode};
+    items[3] = {SummaryPeakWorkingSet, figures.peakWorkingSet, SummaryItem::Memory};
     return 4;
+}
+
+Text ItemValue(int8_t language, const SummaryItem& item, bool forWindow) {
+    switch (item.kind) {
+    case SummaryItem::ExitCode:
+        return ExitCodeText(language, static_cast<uint32_t>(item.value));
+    case SummaryItem::Duration:
+        if (forWindow) return DurationText(language, static_cast<uint64_t>(item.value));
+        return IntegerToText(item.value) + " ms";
+    case SummaryItem::Memory:
+        if (forWindow || item.value < 0) return MemoryText(language, item.value);
+        return IntegerToText(item.value) + " Bytes";
+    }
+    return Text();
 }
 
 Text JoinSummary(int8_t language, const SummaryFigures& figures, std::string_view separator,
                  bool forWindow) {
-    const char* const* texts = OptionTexts(language);
+    const char* const* captions = SummaryCaptions(language);
     SummaryItem items[4];
     const int32_t count = SummaryItems(figures, items);
     Text joined;
     for (int32_t i = 0; i < count; ++i) {
         if (i > 0) AppendText(joined, separator);
-        AppendText(joined, texts[items[i].caption]);
+        AppendText(joined, captions[items[i].caption]);
         AppendText(joined, " : ");
-        if (items[i].exitCode)
-            AppendText(joined, ExitCodeText(language, static_cast<uint32_t>(items[i].value)));
-        else
-            AppendText(joined, forWindow && items[i].grouped ? GroupDigits(items[i].value)
-                                                             : IntegerToText(items[i].value));
-        AppendText(joined, items[i].unit);
+        AppendText(joined, ItemValue(language, items[i], forWindow));
     }
     return joined;
 }
 
 } // namespace
 
-const char* const* OptionTexts(int8_t language) {
-    return language == English ? EnglishOptionTexts : GermanOptionTexts;
+const char* const* SummaryCaptions(int8_t language) {
+    return language == English ? EnglishCaptions : GermanCaptions;
 }
 
 void ApplyOptions(MonitorState& state, int32_t children, int32_t cpuScale,
@@ -114,10 +154,10 @@ void ApplyOptions(MonitorState& state, int32_t children, int32_t cpuScale,
 }
 
 Text LogFileErrorText(int8_t language, std::string_view name) {
-    const char* const* texts = OptionTexts(language);
-    Text error = texts[OptionLogErrorStart];
+    const char* const* texts = LogErrorTexts[language == English ? 1 : 0];
+    Text error = texts[0];
     AppendText(error, name);
-    AppendText(error, texts[OptionLogErrorEnd]);
+    AppendText(error, texts[1]);
     return error;
 }
 
@@ -135,16 +175,36 @@ Text ExitCodeText(int8_t language, uint32_t code) {
     return text;
 }
 
-SummaryFigures SummaryOf(const RunSummary& summary, uint64_t now) {
+SummaryFigures SummaryOf(const RunFacts& facts, uint64_t now) {
     SummaryFigures figures;
-    const uint64_t end = summary.EndTick.load();
-    figures.ended = summary.Ended;
-    const uint64_t until = end ? end : now;
-    figures.runMs = until > summary.StartTick ? until - summary.StartTick : 0;
-    figures.processor100ns = summary.ProcessorTime.load();
-    figures.exitCode = summary.ExitCode;
-    figures.peakWorkingSet = summary.PeakWorkingSet.load();
+    figures.ended = facts.Finished;
+    const uint64_t until = facts.EndTick ? facts.EndTick : now;
+    figures.runMs = until > facts.StartTick ? until - facts.StartTick : 0;
+    figures.processor100ns = facts.ProcessorTime;
+    figures.exitCode = facts.ExitCode;
+    figures.peakWorkingSet = facts.PeakWorkingSet;
     return figures;
+}
+
+Text DurationText(int8_t language, uint64_t ms) {
+    // Each form rounds to its own last unit; one that rounds up into the
+    // next form is written in that one ("60.0 s" is "1 min 0 s").
+    const uint64_t tenths = (ms + 50) / 100;
+    if (tenths < 600) return WithOneDecimal(language, tenths) + " s";
+    const char group = MarksOf(language).group;
+    const uint64_t seconds = (ms + 500) / 1000;
+    if (seconds < 3600)
+        return Grouped(seconds / 60, group) + " min " + Grouped(seconds % 60, group) + " s";
+    const uint64_t minutes = (ms + 30'000) / 60'000;
+    return Grouped(minutes / 60, group) + " h " + Grouped(minutes % 60, group) + " min";
+}
+
+Text MemoryText(int8_t language, int64_t bytes) {
+    if (bytes < 0) return SummaryCaptions(language)[SummaryNotMeasured];
+    constexpr uint64_t MB = uint64_t{1} << 20;
+    const uint64_t tenths = TenthsOf(static_cast<uint64_t>(bytes), MB);
+    if (tenths < 10 * 1024 * 10) return WithOneDecimal(language, tenths) + " MB";
+    return WithOneDecimal(language, TenthsOf(static_cast<uint64_t>(bytes), MB << 10)) + " GB";
 }
 
 Text SummaryTip(int8_t language, const SummaryFigures& figures) {

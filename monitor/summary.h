@@ -1,28 +1,28 @@
 // The texts of the opt-in settings: the log file's error, and the summary of
-// an observation that the readings block shows as its tooltip and the log
-// keeps as its last line.
+// a run that the readings block shows as its tooltip and the log keeps as
+// its last line, both read from the run's record.
 #pragma once
 
 #include <cstdint>
 
+#include "monitor/run_record.h"
 #include "monitor/state.h"
 
-// Entries of a language's option texts.
-enum OptionText : int32_t {
-    OptionLogErrorStart = 0,
-    OptionLogErrorEnd = 1,
-    OptionProgram = 2,
-    OptionRunTime = 3,
-    OptionRunningFor = 4,
-    OptionProcessorTime = 5,
-    OptionExitCode = 6,
-    OptionPeakWorkingSet = 7,
+// Entries of a language's summary captions.
+enum SummaryCaption : int32_t {
+    SummaryProgram = 0,
+    SummaryRunTime = 1,
+    SummaryRunningFor = 2,
+    SummaryProcessorTime = 3,
+    SummaryExitCode = 4,
+    SummaryPeakWorkingSet = 5,
+    SummaryNotMeasured = 6, // stands for a figure that was never read
 };
-constexpr int32_t OptionTextCount = 8;
+constexpr int32_t SummaryCaptionCount = 7;
 
-// The option texts of a language (ISO 8859-1); German for any value other
-// than English.
-const char* const* OptionTexts(int8_t language);
+// The captions of the summary and of the log's comment lines in a language
+// (ISO 8859-1); German for any value other than English.
+const char* const* SummaryCaptions(int8_t language);
 
 // Reads the three opt-in keys as the monitor keeps them: Children counts only
 // when exactly 1 and CpuScale only when 0, 1 or 2; every other value is 0.
@@ -39,7 +39,7 @@ struct SummaryFigures {
     uint64_t runMs = 0;
     uint64_t processor100ns = 0;
     uint32_t exitCode = 0;
-    int64_t peakWorkingSet = 0;
+    int64_t peakWorkingSet = -1; // bytes; -1: never measured
 };
 
 // An exit code as the summary shows it: below 0x80000000 in decimal; from
@@ -47,15 +47,25 @@ struct SummaryFigures {
 // for the common ways to crash, followed by the name in parentheses.
 Text ExitCodeText(int8_t language, uint32_t code);
 
-// The figures of a summary at tick now: a running program shows the time so
-// far, an ended one the time up to its end.
-SummaryFigures SummaryOf(const RunSummary& summary, uint64_t now);
+// The figures of a run's summary at tick now: a running program shows the
+// time so far, an ended one the time up to its end.
+SummaryFigures SummaryOf(const RunFacts& facts, uint64_t now);
+
+// A time as people read it, with the language's decimal mark and grouping:
+// under a minute in seconds with one decimal ("22.4 s"), under an hour in
+// minutes and seconds ("12 min 5 s"), then in hours and minutes ("26 h 3 min").
+Text DurationText(int8_t language, uint64_t ms);
+
+// Memory in MB (2^20 bytes) with one decimal ("1,167.2 MB"), from 10 GB on
+// in GB; a negative count is the caption for a figure never read.
+Text MemoryText(int8_t language, int64_t bytes);
 
 // The summary as the tooltip shows it: one "caption : value" line each,
-// joined by "\r\n", times in ms and memory in bytes grouped by dots. While the
-// program runs only the time so far and the processor time so far.
+// joined by "\r\n", times and memory as DurationText and MemoryText give
+// them. While the program runs only the time so far and the processor time
+// so far.
 Text SummaryTip(int8_t language, const SummaryFigures& figures);
 
 // The summary as the log's last line: "# " and the same items joined by ", ",
-// the numbers plain, ending in "\r\n".
+// the numbers plain integers in ms and bytes, ending in "\r\n".
 Text SummaryLogLine(int8_t language, const SummaryFigures& figures);

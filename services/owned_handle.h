@@ -1,12 +1,16 @@
 // One owner per handle: a move-only holder that closes its handle once.
 #pragma once
 
-#include <windows.h>
-
+#include <cstdint>
 #include <utility>
 
-// Holds a handle of type Handle and closes it with Close when it goes or is
-// reset. Null and INVALID_HANDLE_VALUE both count as no handle.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+// Holds a handle of type Handle (a pointer) and closes it with Close when it
+// goes or is reset. Null and INVALID_HANDLE_VALUE (all bits set) both count
+// as no handle.
 template <typename Handle, auto Close> class Owned {
   public:
     Owned() = default;
@@ -23,9 +27,7 @@ template <typename Handle, auto Close> class Owned {
         return *this;
     }
 
-    bool valid() const {
-        return handle_ && reinterpret_cast<HANDLE>(handle_) != INVALID_HANDLE_VALUE;
-    }
+    bool valid() const { return handle_ && handle_ != reinterpret_cast<Handle>(intptr_t{-1}); }
     Handle get() const { return handle_; }
 
     // Gives up ownership without closing.
@@ -40,4 +42,6 @@ template <typename Handle, auto Close> class Owned {
     Handle handle_{};
 };
 
+#ifdef _WIN32
 using OwnedHandle = Owned<HANDLE, CloseHandle>;
+#endif

@@ -35,7 +35,7 @@ double Median(std::vector<double> times) {
 void SingleProcessPass(MonitorState& state, ProcessTimes& times, HANDLE process) {
     uint64_t kernel = 0;
     uint64_t user = 0;
-    TakeLoad(state, times.Read(&kernel, &user) ? kernel + user : 0);
+    LoadFromProcessorTime(state, times.Read(&kernel, &user) ? kernel + user : 0);
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (MemoryQuery(state)(process, &counters, sizeof counters))

@@ -44,8 +44,9 @@ TEST(JobSampler, TakesInTheTreeAndPausesForTheWholeInterval) {
     EXPECT_TRUE(PollUntil([&] {
         sampler.Sample(state);
         return sampler.Members() == 3 && state.Readings.Row[RamCurrent] >= all;
-    })) << sampler.Members() << " processes, " << state.Readings.Row[RamCurrent] << " bytes";
-    EXPECT_GE(state.ObservedProgram.Summary.PeakWorkingSet.load(), all);
+    })) << sampler.Members()
+        << " processes, " << state.Readings.Row[RamCurrent] << " bytes";
+    EXPECT_GE(state.ObservedProgram.Record.Facts().PeakWorkingSet, all);
 
     OwnedHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     const auto pause = [&](int32_t interval, PauseEnd wanted, DWORD fromMs, DWORD toMs) {

@@ -75,29 +75,69 @@ TEST(ReadingLog, WritesPlainCsvRows) {
 }
 
 TEST(Summary, RunningShowsTheTimesSoFarAndTheEndAllFour) {
-    RunSummary summary;
-    summary.StartTick = 10'000;
-    summary.ProcessorTime.store(12'345'678); // 1234 ms
-    summary.PeakWorkingSet.store(157'286'400);
-    SummaryFigures running = SummaryOf(summary, 12'500);
+    RunRecord record;
+    record.Begin(10'000, 0, 1000);
+    record.RaiseProcessorTime(12'345'678); // 1234 ms
+    record.RaisePeakWorkingSet(1'223'897'088);
+    SummaryFigures running = SummaryOf(record.Facts(), 32'425);
     EXPECT_FALSE(running.ended);
-    EXPECT_EQ(SummaryTip(English, running), "Running for : 2.500 ms\r\nProcessor time : 1.234 ms");
-    EXPECT_EQ(SummaryTip(German, running), "L\xE4uft seit : 2.500 ms\r\nProzessorzeit : 1.234 ms");
+    EXPECT_EQ(SummaryTip(English, running), "Running for : 22.4 s\r\nProcessor time : 1.2 s");
+    EXPECT_EQ(SummaryTip(German, running), "L\xE4uft seit : 22,4 s\r\nProzessorzeit : 1,2 s");
 
-    summary.EndTick.store(11'000); // ended before the main thread looked
-    summary.ExitCode = 0xFFFFFFFF;
-    summary.Ended = true;
-    const SummaryFigures ended = SummaryOf(summary, 99'000);
+    record.NoteEnd(11'000); // ended before the main thread looked
+    record.Finish(0xFFFFFFFF);
+    const SummaryFigures ended = SummaryOf(record.Facts(), 99'000);
     EXPECT_EQ(ended.runMs, 1000u);
     EXPECT_EQ(SummaryTip(English, ended),
-              "Run time : 1.000 ms\r\nProcessor time : 1.234 ms\r\nExit code : 0xFFFFFFFF\r\n"
-              "Peak working set : 157.286.400 Bytes");
+              "Run time : 1.0 s\r\nProcessor time : 1.2 s\r\nExit code : 0xFFFFFFFF\r\n"
+              "Peak working set : 1,167.2 MB");
     EXPECT_EQ(SummaryLogLine(German, ended),
               "# Laufzeit : 1000 ms, Prozessorzeit : 1234 ms, Exit-Code : 0xFFFFFFFF, "
               "H\xF6"
-              "chster Working-Set : 157286400 Bytes\r\n");
-    summary.StartTick = 20'000; // a clock read before the start gives 0, not a wrap
-    EXPECT_EQ(SummaryOf(summary, 0).runMs, 0u);
+              "chster Working-Set : 1223897088 Bytes\r\n");
+    record.Begin(20'000, 0, 1000); // a clock read before the start gives 0, not a wrap
+    EXPECT_EQ(SummaryOf(record.Facts(), 0).runMs, 0u);
+    // A program gone before anything was read: its peak was not measured.
+    record.Finish(0);
+    const SummaryFigures unread = SummaryOf(record.Facts(), 20'000);
+    EXPECT_NE(SummaryTip(German, unread).find("Working-Set : nicht gemessen"), std::string::npos);
+    EXPECT_NE(SummaryLogLine(English, unread).find("Peak working set : not measured\r\n"),
+              std::string::npos);
+}
+
+TEST(Summary, TimesAndMemoryAsPeopleReadThem) {
+    const struct {
+        uint64_t ms;
+        const char *english, *german;
+    } times[] = {
+        {22'425, "22.4 s", "22,4 s"},
+        {22'450, "22.5 s", "22,5 s"}, // rounded, not cut
+        {59'950, "1 min 0 s", "1 min 0 s"}, // rounds up into the next form
+        {754'600, "12 min 35 s", "12 min 35 s"},
+        {3'599'500, "1 h 0 min", "1 h 0 min"},
+        {93'780'000, "26 h 3 min", "26 h 3 min"},
+        {4'000'000'000'000, "1,111,111 h 7 min", "1.111.111 h 7 min"},
+    };
+    for (const auto& t : times) {
+        EXPECT_EQ(DurationText(English, t.ms), t.english) << t.ms;
+        EXPECT_EQ(DurationText(German, t.ms), t.german) << t.ms;
+    }
+    const struct {
+        int64_t bytes;
+        const char *english, *german;
+    } sizes[] = {
+        {-1, "not measured", "nicht gemessen"},
+        {52'428, "0.0 MB", "0,0 MB"},
+        {52'429, "0.1 MB", "0,1 MB"},
+        {1'223'897'088, "1,167.2 MB", "1.167,2 MB"},
+        {10'737'363'382, "10,239.9 MB", "10.239,9 MB"},
+        {10'737'418'240, "10.0 GB", "10,0 GB"},
+        {INT64_MAX, "8,589,934,592.0 GB", "8.589.934.592,0 GB"},
+    };
+    for (const auto& m : sizes) {
+        EXPECT_EQ(MemoryText(English, m.bytes), m.english) << m.bytes;
+        EXPECT_EQ(MemoryText(German, m.bytes), m.german) << m.bytes;
+    }
 }
 
 TEST(Summary, CrashesShowTheirCodeInHexadecimalAndName) {
@@ -112,10 +152,10 @@ TEST(Summary, CrashesShowTheirCodeInHexadecimalAndName) {
     EXPECT_EQ(ExitCodeText(English, 0x7FFFFFFF), "2147483647");
 }
 
-TEST(OptionTexts, AreIsoLatin1AndComplete) {
+TEST(SummaryCaptions, AreIsoLatin1AndComplete) {
     for (int8_t language : {German, English}) {
-        for (int32_t i = 0; i < OptionTextCount; ++i) {
-            const std::string text = OptionTexts(language)[i];
+        for (int32_t i = 0; i < SummaryCaptionCount; ++i) {
+            const std::string text = SummaryCaptions(language)[i];
             EXPECT_FALSE(text.empty()) << int{language} << " " << i;
             for (unsigned char c : text)
                 EXPECT_TRUE(c < 0x80 || c == 0xB4 || c == 0xE4 || c == 0xF6) << text;

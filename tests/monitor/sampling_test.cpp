@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <utility>
 #include <vector>
 
@@ -32,7 +33,9 @@ struct FakeWatch {
     }
     bool Ended() const { return sampled > passes; }
     void HandOver(const Text& values) { handed.push_back(values); }
-    void Passed(MonitorState&) {}
+    uint64_t Tick() const { return tick; }
+    void LogPass(const Readings&, uint64_t msSinceStart) { logged.push_back(msSinceStart); }
+    std::vector<uint64_t> logged;
     PauseEnd Pause(int32_t) {
         if (static_cast<size_t>(sampled) <= pauses.size()) return pauses[sampled - 1];
         return PauseEnd::ProgramEnded;
@@ -43,6 +46,7 @@ MonitorState& Observing(MonitorState& state) {
     ApplySettings(state, English, 0);
     ComposeMonitorTexts(state);
     BeginObservation(state, 1000);
+    state.ObservedProgram.Record.Begin(1000, 0, 1000);
     state.Monitoring.store(1);
     return state;
 }
@@ -57,6 +61,15 @@ TEST(SamplingWorker, EndsAtOnceOnTheProgramsEndKeepingTheLastFigures) {
     EXPECT_EQ(watch.handed[2], watch.handed[1]);
     EXPECT_EQ(state.Readings.Row,
               (std::array<int64_t, 6>{10, 10, 8'000'000, 8'000'000, 10, 8'000'000}));
+    // The record and the log hold the passes shown, at their time since the start.
+    EXPECT_EQ(watch.logged, (std::vector<uint64_t>{1000, 2000}));
+    std::vector<std::array<int64_t, 3>> kept;
+    state.ObservedProgram.Record.ForEachBlock([&](const RecordedPass* first, size_t count) {
+        for (size_t i = 0; i < count; ++i)
+            kept.push_back({first[i].Ms, first[i].Load, first[i].WorkingSet});
+    });
+    EXPECT_EQ(kept,
+              (std::vector<std::array<int64_t, 3>>{{1000, 10, 8'000'000}, {2000, 10, 8'000'000}}));
 }
 
 TEST(SamplingWorker, StopsWithoutAnotherPassOrHandOver) {
@@ -80,6 +93,8 @@ TEST(SamplingWorker, NoEarlierFiguresWhenTheProgramEndsBeforeTheFirstPass) {
     for (const Text& values : gone.handed)
         EXPECT_EQ(values, "");
     EXPECT_EQ(state.Readings.Row, (std::array<int64_t, 6>{}));
+    EXPECT_TRUE(gone.logged.empty());
+    EXPECT_EQ(state.ObservedProgram.Record.Facts().Passes, 0);
 }
 
 // A watched program asked to end that ends, or outlives the wait.
@@ -98,15 +113,16 @@ TEST(EndObservation, ClaimsNoEndThatDidNotCome) {
     for (const bool outlives : {false, true}) {
         MonitorState state;
         int handle = 0;
-        state.ObservedProgram.ProcessHandle = &handle;
+        state.ObservedProgram.ProcessHandle.reset(&handle);
         state.ObservedProgram.Program = reinterpret_cast<LaunchRecord*>(&handle);
-        state.ObservedProgram.Summary.EndTick.store(5000); // as NoteEnd leaves it
+        state.ObservedProgram.Record.NoteEnd(5000); // as NoteEnd leaves it
         FakeEnding ending{outlives, ""};
         EXPECT_EQ(EndObservation(state, ending),
                   outlives ? QuitOutcome::StillRunning : QuitOutcome::Ended);
         EXPECT_EQ(ending.steps, outlives ? "note stop end resume" : "note stop end finish");
         EXPECT_EQ(state.Monitoring.load(), outlives ? 1 : 0) << "watched on while it runs";
-        EXPECT_EQ(state.ObservedProgram.Summary.EndTick.load(), outlives ? 0u : 5000u);
+        EXPECT_EQ(state.ObservedProgram.Record.Facts().EndTick, outlives ? 0u : 5000u);
+        state.ObservedProgram.ProcessHandle.release(); // a stand-in, not to be closed
     }
 }
 

@@ -1,0 +1,187 @@
+#include "services/process_times_wine.h"
+
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string_view>
+
+namespace {
+
+// Paths of Linux's /proc go through Wine's \\?\unix\ prefix, which always
+// names Linux's root, whatever drive letters the Wine prefix maps.
+
+// How far the Linux start may lie from the Windows creation time: Wine
+// creates the process object just before it forks the Linux process.
+constexpr int64_t StartToleranceTicks = 100;
+// The short command name Linux keeps: at most 15 bytes of the file name.
+constexpr size_t LinuxNameLength = 15;
+
+// A file of /proc by its path there ("uptime", "<pid>\stat").
+OwnedHandle OpenLinuxFile(const char* name) {
+    char path[64];
+    wsprintfA(path, "\\\\?\\unix\\proc\\%s", name);
+    return OwnedHandle(CreateFileA(path, GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, 0, nullptr));
+}
+
+OwnedHandle OpenLinuxStat(const char* pid) {
+    char name[32];
+    wsprintfA(name, "%s\\stat", pid);
+    return OpenLinuxFile(name);
+}
+
+// Reads from the start into buffer: a file of /proc is made afresh at each
+// read from 0. Empty when it cannot be read.
+std::string_view ReadFromStart(HANDLE file, char (&buffer)[1024]) {
+    DWORD got = 0;
+    LARGE_INTEGER start{};
+    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN) ||
+        !ReadFile(file, buffer, sizeof buffer, &got, nullptr))
+        return {};
+    return std::string_view(buffer, got);
+}
+
+std::string_view ReadLinuxFile(OwnedHandle opened, char (&buffer)[1024]) {
+    return opened.valid() ? ReadFromStart(opened.get(), buffer) : std::string_view();
+}
+
+// The short name Linux keeps for the process: its file name, cut.
+std::string_view LinuxName(HANDLE process, char (&path)[MAX_PATH]) {
+    DWORD length = MAX_PATH;
+    if (!QueryFullProcessImageNameA(process, 0, path, &length)) return {};
+    std::string_view name(path, length);
+    const size_t slash = name.find_last_of("\\/");
+    if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
+    return name.substr(0, LinuxNameLength);
+}
+
+bool IsNumber(const char* text) {
+    if (!*text) return false;
+    for (; *text; ++text)
+        if (*text < '0' || *text > '9') return false;
+    return true;
+}
+
+// The stat file of the Linux process behind a Wine process: the process of
+// that name that started when the Windows process was created. Linux counts
+// the times of every thread of a process, also of those that have ended.
+OwnedHandle FindLinuxStat(HANDLE process) {
+    FILETIME created, exited, kernel, user, now;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return {};
+    char path[MAX_PATH];
+    const std::string_view name = LinuxName(process, path);
+    GetSystemTimeAsFileTime(&now);
+    char buffer[1024];
+    const int64_t expected = LinuxStartTicks(Hundreds(created), Hundreds(now),
+                                             ReadLinuxFile(OpenLinuxFile("uptime"), buffer));
+    if (name.empty() || expected < 0) return {};
+
+    std::vector<uint32_t> pids;
+    std::vector<uint64_t> starts;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA("\\\\?\\unix\\proc\\*", &entry);
+    if (search == INVALID_HANDLE_VALUE) return {};
+    do {
+        if (!IsNumber(entry.cFileName)) continue;
+        const LinuxProcessStat stat =
+            ParseLinuxStat(ReadLinuxFile(OpenLinuxStat(entry.cFileName), buffer));
+        if (!stat.Valid || stat.Name != name) continue;
+        pids.push_back(static_cast<uint32_t>(std::strtoul(entry.cFileName, nullptr, 10)));
+        starts.push_back(stat.StartTicks);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    const int32_t found = PickLinuxProcess(starts, expected, StartToleranceTicks);
+    if (found < 0) return {};
+    char pid[16];
+    wsprintfA(pid, "%lu", static_cast<unsigned long>(pids[static_cast<size_t>(found)]));
+    return OpenLinuxStat(pid);
+}
+
+} // namespace
+
+bool RunningUnderWine() {
+    static const bool underWine = [] {
+        HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        return ntdll && GetProcAddress(ntdll, "wine_get_version");
+    }();
+    return underWine;
+}
+
+WineProcessTimes::WineProcessTimes(HANDLE process, bool threadsOnly) : process_(process) {
+    if (!threadsOnly) linuxStat_ = FindLinuxStat(process);
+    nextThread_ = reinterpret_cast<NextThreadFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtGetNextThread")));
+}
+
+bool WineProcessTimes::Read(CpuTimes& times) {
+    return linuxStat_.valid() ? ReadLinux(times) : ReadThreads(times);
+}
+
+const char* WineProcessTimes::Source() const {
+    return linuxStat_.valid() ? "linux" : "threads";
+}
+
+bool WineProcessTimes::ReadLinux(CpuTimes& times) {
+    char buffer[1024];
+    const LinuxProcessStat stat = ParseLinuxStat(ReadFromStart(linuxStat_.get(), buffer));
+    if (!stat.Valid) return false;
+    times = {stat.SystemTicks * HundredsPerLinuxTick, stat.UserTicks * HundredsPerLinuxTick};
+    return true;
+}
+
+void WineProcessTimes::KeepNewThreads() {
+    constexpr ACCESS_MASK access = THREAD_QUERY_INFORMATION | SYNCHRONIZE;
+    HANDLE cursor = nullptr;
+    OwnedHandle known; // a thread kept already, open only as the cursor
+    HANDLE next = nullptr;
+    while (nextThread_(process_, cursor, access, 0, 0, &next) == 0) {
+        known.reset();
+        const DWORD id = GetThreadId(next);
+        const bool seen = std::any_of(kept_.begin(), kept_.end(),
+                                      [id](const KeptThread& thread) { return thread.id == id; });
+        if (seen)
+            known.reset(next);
+        else
+            kept_.push_back({id, OwnedHandle(next)});
+        cursor = next;
+    }
+}
+
+bool WineProcessTimes::ReadThreads(CpuTimes& times) {
+    if (!nextThread_) return false;
+    KeepNewThreads();
+    if (kept_.empty()) return false; // no thread: the process has ended
+    for (KeptThread& thread : kept_) {
+        FILETIME created, exited, kernel, user;
+        if (GetThreadTimes(thread.handle.get(), &created, &exited, &kernel, &user))
+            threads_.Record(thread.id, {Hundreds(kernel), Hundreds(user)});
+        // An ended thread's figures are final: counted now, then let go.
+        if (WaitForSingleObject(thread.handle.get(), 0) == WAIT_OBJECT_0) thread.handle.reset();
+    }
+    std::erase_if(kept_, [](const KeptThread& thread) { return !thread.handle.valid(); });
+    times = threads_.EndRound();
+    return true;
+}
+
+bool ReadThreadTimes(const std::vector<uint32_t>& processIds, AccumulatedTimes& threads,
+                     CpuTimes* total) {
+    OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
+    if (!snapshot.valid()) return false;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
+        if (std::find(processIds.begin(), processIds.end(), entry.th32OwnerProcessID) ==
+            processIds.end())
+            continue;
+        OwnedHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
+        FILETIME created, exited, kernel, user;
+        if (!thread.valid() || !GetThreadTimes(thread.get(), &created, &exited, &kernel, &user))
+            continue;
+        threads.Record(entry.th32ThreadID, {Hundreds(kernel), Hundreds(user)});
+    }
+    *total = threads.EndRound();
+    return true;
+}
