@@ -186,6 +186,8 @@ void StartObservedProgram() {
     program.CommandLine = GetControlText(FieldCommandLine);
 
     ResetSummary(GetTickCount64());
+    program.Record.Begin(program.Summary.StartTick, Monitor.Options.CpuScale,
+                         Monitor.IntervalTable[Monitor.IntervalIndex]);
     const uint32_t flags = Monitor.Options.Children == 1 ? LaunchOpen | LaunchInJob : LaunchOpen;
     program.Program = LaunchProgram(program.FilePath.c_str(), program.CommandLine.c_str(),
                                     program.Directory.c_str(), flags);

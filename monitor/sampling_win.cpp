@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "monitor/history_window_win.h"
 #include "monitor/monitor_win.h"
 #include "monitor/sampling.h"
 #include "monitor/job_sampler_win.h"
@@ -59,8 +60,13 @@ class Watch {
         summary.Passes.fetch_add(1);
         // A program that ended before the first pass showed nothing to log.
         if (state.ValuesText.empty()) return;
-        WriteReadingLog(
-            LogRowLine(LocalLogTime(), GetTickCount64() - summary.StartTick, state.Readings));
+        const uint64_t sinceStart = GetTickCount64() - summary.StartTick;
+        state.ObservedProgram.Record.Append(
+            {static_cast<uint32_t>(sinceStart), static_cast<int32_t>(state.Readings.Row[CpuCurrent]),
+             state.Readings.Row[RamCurrent]});
+        // The hand-over woke the main loop before this pass was kept.
+        WakeHistoryWindow();
+        WriteReadingLog(LogRowLine(LocalLogTime(), sinceStart, state.Readings));
     }
 
   private:

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
+#include "monitor/run_record.h"
 #include "services/text.h"
 
 struct LaunchRecord;
@@ -130,6 +131,7 @@ struct ObservedProgram {
     void* LogHandle = nullptr; // the open log file; owned by the monitor
     std::atomic<bool> LogFailed{false}; // a line was refused; not told yet
     RunSummary Summary;
+    RunRecord Record; // the run: begun at each start, read by every view
     Text SummaryTipText;       // the tooltip's text; main thread only
     int32_t SummaryTipPasses = -1;
 };
