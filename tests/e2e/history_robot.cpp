@@ -1,6 +1,6 @@
-// history_robot <scenario>: the history window of the real brenk.exe, opened
-// by a double-click and by the system menu, read back from the display,
-// closed by Esc, as a user meets it.
+// history_robot history|german: the history window of the real brenk.exe,
+// opened by a double-click and by the system menu, read back from the
+// display, closed by Esc, as a user meets it.
 #include "tests/e2e/brenk_window.h"
 
 #include <set>
@@ -12,18 +12,20 @@ constexpr COLORREF Ground = RGB(255, 255, 255);
 constexpr COLORREF LoadColour = RGB(0, 140, 0);
 constexpr COLORREF MemoryColour = RGB(0, 70, 210);
 
-struct Half {
-    int load = 0; // pixels of each series
-    int memory = 0;
-    std::set<COLORREF> colours; // besides the ground
-};
-
+// The window's inner area as the display shows it, counted by halves
+// (0 upper, 1 lower): pixels of each series, and the colours besides the ground.
 struct Picture {
-    Half upper, lower;
     std::vector<DWORD> pixels;
+    int load[2] = {};
+    int memory[2] = {};
+    std::set<COLORREF> colours[2];
+    std::string Told() const {
+        return "load " + std::to_string(load[0]) + "/" + std::to_string(load[1]) + ", memory " +
+               std::to_string(memory[0]) + "/" + std::to_string(memory[1]) + ", colours " +
+               std::to_string(colours[0].size()) + "/" + std::to_string(colours[1].size());
+    }
 };
 
-// The window's inner area as the display shows it.
 Picture OnScreen(HWND window) {
     Picture picture;
     RECT inner{};
@@ -47,34 +49,24 @@ Picture OnScreen(HWND window) {
     for (size_t i = 0; i < picture.pixels.size(); ++i) {
         const DWORD rgb = picture.pixels[i]; // 0x00RRGGBB
         const COLORREF colour = RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
-        Half& half = static_cast<int>(i) / width < height / 2 ? picture.upper : picture.lower;
-        half.load += colour == LoadColour;
-        half.memory += colour == MemoryColour;
-        if (colour != Ground) half.colours.insert(colour);
+        const int half = static_cast<int>(i) / width < height / 2 ? 0 : 1;
+        picture.load[half] += colour == LoadColour;
+        picture.memory[half] += colour == MemoryColour;
+        if (colour != Ground) picture.colours[half].insert(colour);
     }
     return picture;
 }
 
-std::string Counted(const Picture& p) {
-    return "load " + std::to_string(p.upper.load) + "/" + std::to_string(p.lower.load) +
-           ", memory " + std::to_string(p.upper.memory) + "/" + std::to_string(p.lower.memory) +
-           ", colours " + std::to_string(p.upper.colours.size()) + "/" +
-           std::to_string(p.lower.colours.size());
+// Polls the display until the picture is as wanted.
+bool Shows(HWND history, const std::function<bool(const Picture&)>& wanted, const std::string& what) {
+    Picture seen;
+    PollUntil([&] { return wanted(seen = OnScreen(history)); }, StepLimitMs);
+    return Check(wanted(seen), what, seen.Told());
 }
 
-// The load above, the working set below, each half in more than one colour.
-bool ShowsBothPlots(HWND history, const std::string& when) {
-    Picture seen;
-    PollUntil(
-        [&] {
-            seen = OnScreen(history);
-            return seen.upper.load > 0 && seen.lower.memory > 0 && seen.upper.colours.size() > 2 &&
-                   seen.lower.colours.size() > 2;
-        },
-        StepLimitMs);
-    return Check(seen.upper.load > 0 && seen.lower.memory > 0 && seen.upper.colours.size() > 2 &&
-                     seen.lower.colours.size() > 2,
-                 "the history shows both plots " + when, Counted(seen));
+// The load above, the working set below, each half with lines and labels.
+bool BothPlots(const Picture& p) {
+    return p.load[0] > 0 && p.memory[1] > 0 && p.colours[0].size() > 2 && p.colours[1].size() > 2;
 }
 
 HWND WaitHistory(const Brenk& brenk, const char* title, const std::string& how) {
@@ -84,14 +76,9 @@ HWND WaitHistory(const Brenk& brenk, const char* title, const std::string& how) 
     return found;
 }
 
-void Press(WORD key) {
-    keybd_event(static_cast<BYTE>(key), 0, 0, 0);
-    keybd_event(static_cast<BYTE>(key), 0, KEYEVENTF_KEYUP, 0);
-}
-
-bool ToFront(HWND window) {
-    return PollUntil([&] { return SetForegroundWindow(window) && GetForegroundWindow() == window; },
-                     StepLimitMs);
+void ToFront(HWND window) {
+    PollUntil([&] { return SetForegroundWindow(window) && GetForegroundWindow() == window; },
+              StepLimitMs);
 }
 
 // A real double-click with the mouse on the middle of the values column.
@@ -100,24 +87,23 @@ void DoubleClickReadings(const Brenk& brenk) {
     RECT values{};
     GetWindowRect(brenk.Control(ColumnValues), &values);
     SetCursorPos((values.left + values.right) / 2, (values.top + values.bottom) / 2);
-    for (int click = 0; click < 2; ++click) {
-        mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
-        mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
-    }
+    for (const DWORD flag : {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, MOUSEEVENTF_LEFTDOWN,
+                             MOUSEEVENTF_LEFTUP})
+        mouse_event(flag, 0, 0, 0, 0);
 }
 
 // Alt+Space opens the system menu; the item's letter chooses it.
-void ChooseFromSystemMenu(const Brenk& brenk, char letter) {
+void ChooseFromSystemMenu(const Brenk& brenk, BYTE letter) {
     ToFront(brenk.window);
-    keybd_event(VK_MENU, 0, 0, 0);
-    Press(VK_SPACE);
-    keybd_event(VK_MENU, 0, KEYEVENTF_KEYUP, 0);
-    Press(static_cast<WORD>(letter));
+    for (const auto& [key, up] : {std::pair<BYTE, DWORD>{VK_MENU, 0}, {VK_SPACE, 0},
+                                  {VK_SPACE, KEYEVENTF_KEYUP}, {VK_MENU, KEYEVENTF_KEYUP},
+                                  {letter, 0}, {letter, KEYEVENTF_KEYUP}})
+        keybd_event(key, 0, up, 0);
 }
 
 bool CloseWithEscape(HWND history) {
     ToFront(history);
-    Press(VK_ESCAPE);
+    for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) keybd_event(VK_ESCAPE, 0, up, 0);
     return Check(PollUntil([&] { return !IsWindow(history); }, StepLimitMs), "Esc closes it");
 }
 
@@ -134,7 +120,7 @@ int History() {
     if (!history) return 1;
     Check(GetWindow(history, GW_OWNER) == brenk.window, "it is owned by the main window");
     Check(GetWindowLongA(history, GWL_STYLE) & WS_THICKFRAME, "it can be resized");
-    ShowsBothPlots(history, "while the program runs");
+    Shows(history, BothPlots, "both plots while the program runs");
     // Live: the picture changes with the passes, without any input.
     const std::vector<DWORD> before = OnScreen(history).pixels;
     Check(PollUntil([&] { return OnScreen(history).pixels != before; }, 3000),
@@ -149,22 +135,17 @@ int History() {
     const HWND again = WaitHistory(brenk, "History", "the system menu's History...");
     if (!again) return 1;
     brenk.WaitStatus(StatusTerminated);
-    ShowsBothPlots(again, "after the program's end");
-    // A new start clears the plot; a program that ends before its first
-    // pass leaves it empty, grid and scales only.
+    Shows(again, BothPlots, "both plots stay after the program's end");
+    // A program that ends before its first pass: the start clears the plot,
+    // its scales stay.
     if (!brenk.UseRequester(TestProgramPath("exit_code.exe").c_str()) ||
         !brenk.WaitStatus(StatusOpened) || !brenk.Click(ButtonStart) ||
         !brenk.WaitStatus(StatusTerminated))
         return 1;
-    Picture empty;
-    PollUntil(
-        [&] {
-            empty = OnScreen(again);
-            return empty.upper.load + empty.lower.memory == 0;
-        },
-        StepLimitMs);
-    Check(empty.upper.load + empty.lower.memory == 0 && !empty.upper.colours.empty(),
-          "a new start clears the plot, its axes stay", Counted(empty));
+    Shows(
+        again,
+        [](const Picture& p) { return p.load[0] + p.memory[1] == 0 && !p.colours[0].empty(); },
+        "a new start clears the plot");
     brenk.Close();
     return failures ? 1 : 0;
 }
@@ -186,11 +167,7 @@ int GermanHistory() {
 
 int main(int argc, char** argv) {
     const std::string scenario = argc == 2 ? argv[1] : "";
-    if (scenario != "history" && scenario != "german") {
-        std::printf("usage: history_robot history|german\n");
-        return 2;
-    }
-    const int result = scenario == "history" ? History() : GermanHistory();
+    const int result = scenario == "history" ? History() : scenario == "german" ? GermanHistory() : 2;
     std::printf("%s: %s\n", scenario.c_str(), result == 0 ? "passed" : "FAILED");
     return result;
 }
