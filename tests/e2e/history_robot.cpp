@@ -76,6 +76,11 @@ HWND WaitHistory(const Brenk& brenk, const char* title, const std::string& how) 
     return found;
 }
 
+// Keys pressed and let go, in order, at the window in front.
+void Keys(std::initializer_list<std::pair<BYTE, DWORD>> strokes) {
+    for (const auto& [key, up] : strokes) keybd_event(key, 0, up, 0);
+}
+
 void ToFront(HWND window) {
     PollUntil([&] { return SetForegroundWindow(window) && GetForegroundWindow() == window; },
               StepLimitMs);
@@ -95,15 +100,13 @@ void DoubleClickReadings(const Brenk& brenk) {
 // Alt+Space opens the system menu; the item's letter chooses it.
 void ChooseFromSystemMenu(const Brenk& brenk, BYTE letter) {
     ToFront(brenk.window);
-    for (const auto& [key, up] : {std::pair<BYTE, DWORD>{VK_MENU, 0}, {VK_SPACE, 0},
-                                  {VK_SPACE, KEYEVENTF_KEYUP}, {VK_MENU, KEYEVENTF_KEYUP},
-                                  {letter, 0}, {letter, KEYEVENTF_KEYUP}})
-        keybd_event(key, 0, up, 0);
+    Keys({{VK_MENU, 0}, {VK_SPACE, 0}, {VK_SPACE, KEYEVENTF_KEYUP}, {VK_MENU, KEYEVENTF_KEYUP},
+          {letter, 0}, {letter, KEYEVENTF_KEYUP}});
 }
 
 bool CloseWithEscape(HWND history) {
     ToFront(history);
-    for (const DWORD up : {DWORD{0}, DWORD{KEYEVENTF_KEYUP}}) keybd_event(VK_ESCAPE, 0, up, 0);
+    Keys({{VK_ESCAPE, 0}, {VK_ESCAPE, KEYEVENTF_KEYUP}});
     return Check(PollUntil([&] { return !IsWindow(history); }, StepLimitMs), "Esc closes it");
 }
 
@@ -129,6 +132,13 @@ int History() {
     Check(PollUntil([&] { return GetForegroundWindow() == history; }, StepLimitMs) &&
               brenk.FindWindowOf("History") == history,
           "opening it again brings the same window to the front");
+    if (OpenClipboard(nullptr)) { // emptied first, so what is found is the graph
+        EmptyClipboard();
+        CloseClipboard();
+    }
+    Keys({{VK_CONTROL, 0}, {'C', 0}, {'C', KEYEVENTF_KEYUP}, {VK_CONTROL, KEYEVENTF_KEYUP}});
+    Check(PollUntil([] { return IsClipboardFormatAvailable(CF_BITMAP) != 0; }, StepLimitMs),
+          "Ctrl+C copies the graph to the clipboard as a picture");
     CloseWithEscape(history);
 
     ChooseFromSystemMenu(brenk, 'H');
