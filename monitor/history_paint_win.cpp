@@ -1,6 +1,7 @@
 #include "monitor/history_paint_win.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "monitor/history_axes.h"

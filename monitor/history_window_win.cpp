@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 
 #include "monitor/history_paint_win.h"
@@ -186,13 +187,24 @@ void OpenHistoryWindow() {
     }
     HWND owner = WindowNativeHandle(MainWindow);
     if (!owner || !RegisterHistoryClass()) return;
-    // Beside the main window, at its scale.
+    // Beside the main window, at its scale, on its screen: narrower where
+    // the room beside it is less, over it only where even that is too little.
     RECT main{};
     GetWindowRect(owner, &main);
-    const SIZE outer = OuterSize(OpeningWidth, OpeningHeight, WindowDpi(owner));
+    SIZE outer = OuterSize(OpeningWidth, OpeningHeight, WindowDpi(owner));
+    const LONG narrowest = OuterSize(SmallestWidth, SmallestHeight, WindowDpi(owner)).cx;
+    MONITORINFO screen{};
+    screen.cbSize = sizeof screen;
+    POINT at{main.right, main.top};
+    if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &screen)) {
+        const RECT& work = screen.rcWork;
+        if (work.right - at.x >= narrowest) outer.cx = std::min(outer.cx, work.right - at.x);
+        at.x = std::max(work.left, std::min(at.x, work.right - outer.cx));
+        at.y = std::max(work.top, std::min(at.y, work.bottom - outer.cy));
+    }
     historyWindow = CreateWindowExA(0, HistoryClassName, HistoryTitle(Monitor.Language),
-                                    HistoryStyle, main.right, main.top, outer.cx, outer.cy, owner,
-                                    nullptr, GetModuleHandleA(nullptr), nullptr);
+                                    HistoryStyle, at.x, at.y, outer.cx, outer.cy, owner, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
     if (!historyWindow) return;
     wakeWindow.store(historyWindow);
     ShowWindow(historyWindow, SW_SHOWNORMAL);

@@ -3,7 +3,9 @@
 // display, closed by Esc, as a user meets it.
 #include "tests/e2e/brenk_window.h"
 
+#include <initializer_list>
 #include <set>
+#include <utility>
 
 namespace {
 
