@@ -82,6 +82,11 @@ const char* const StillRunningTexts[2] = {"Programm l\xE4"
                                           "uft noch !",
                                           "Program is still running !"};
 
+// The history window's title and the system-menu item that opens it (its
+// letter after the &, as every item of that menu has one).
+const char* const HistoryTitles[2] = {"Verlauf", "History"};
+const char* const HistoryMenuItems[2] = {"&Verlauf...", "&History..."};
+
 const char* const SystemInfoPieceTexts[3] = {"CPU: ~ ", " MHz,   RAM: ", " MB"};
 const char* const ExtremeCaptions[4] = {"CPU Minimum", "CPU Maximum", "RAM Minimum", "RAM Maximum"};
 const char* const UnitTexts[ReadingRows] = {"%", "%", "Bytes", "Bytes", "%", "Bytes"};
@@ -179,4 +184,16 @@ Text DefaultIntervalCaption(const MonitorState& state) {
 Text LimitedCommandLine(std::string_view text) {
     if (TextLength(text) >= CommandLineLimit) return TextTail(text, CommandLineLimit);
     return Text(text);
+}
+
+const char* HistoryTitle(int8_t language) {
+    return HistoryTitles[language == English ? 1 : 0];
+}
+
+const char* HistoryMenuItem(int8_t language) {
+    return HistoryMenuItems[language == English ? 1 : 0];
+}
+
+const char* CurrentCaption(int8_t language) {
+    return LanguageBlock(language)[LanguageBlockTexts - 1];
 }

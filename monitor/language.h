@@ -43,3 +43,10 @@ Text DefaultIntervalCaption(const MonitorState& state);
 // The command line as the field may hold it: its last 128 characters.
 constexpr int32_t CommandLineLimit = 128;
 Text LimitedCommandLine(std::string_view text);
+
+// The history window's title ("History"), the system-menu item that opens it
+// ("History..."), and the word for the current reading ("Current"), each in
+// the language given; German for any value other than English.
+const char* HistoryTitle(int8_t language);
+const char* HistoryMenuItem(int8_t language);
+const char* CurrentCaption(int8_t language);

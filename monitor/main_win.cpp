@@ -2,6 +2,7 @@
 // orderly shut-down.
 #include <windows.h>
 
+#include "monitor/history_window_win.h"
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
 #include "monitor/summary.h"
@@ -52,6 +53,9 @@ void RunEventLoop() {
         ReportLogFault();
         // The worker's passes wake the loop, so the tooltip follows them.
         RefreshSummaryTip();
+        // The history window opens on its double-click or menu item and
+        // follows the passes the same way.
+        FollowHistoryWindow(Monitor.LastEvent);
         if (Monitor.LastEvent == EventCloseWindow) break;
     }
 }

@@ -12,7 +12,8 @@
 //                                program's end
 //   uint64_t Tick()              the ms clock the record's start was read on
 //   void LogPass(const Readings&, uint64_t msSinceStart)
-//                                the log's row of a pass shown
+//                                once the record holds a pass shown: its
+//                                log row, and a word to the views
 #pragma once
 
 #include <cstdint>

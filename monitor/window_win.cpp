@@ -1,5 +1,6 @@
 // The main window with its status bar and nineteen controls, and the dispatch
 // of their events.
+#include "monitor/history_window_win.h"
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
 #include "monitor/readings.h"
@@ -113,6 +114,7 @@ void BuildMainWindow() {
     // The keys work from the first moment, on the one step there is.
     FocusControl(ButtonOpen);
     AcceptFileDrops(MainWindow, 1);
+    AddSystemMenuItem(MainWindow, HistoryMenuCommand, HistoryMenuItem(Monitor.Language));
 }
 
 void DispatchControlEvent(int8_t action) {

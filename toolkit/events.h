@@ -19,6 +19,8 @@ constexpr int32_t EventActivated = 13104; // window became active
 constexpr int32_t EventMinimised = 13107; // window minimised
 constexpr int32_t EventMaximised = 13108; // window maximised
 constexpr int32_t EventRestored = 13109;  // restored after minimised/maximised
+constexpr int32_t EventDoubleClick = 13110; // double-click on the window or a label on it
+constexpr int32_t EventMenuCommand = 13111; // an item added to the system menu was chosen
 
 // Types of EventControl (LastEventType).
 constexpr int32_t TypeNone = -1;

@@ -73,6 +73,17 @@ void AcceptFileDrops(int32_t number, int32_t flag);
 // path), empty before any.
 Text DroppedFileName();
 
+// Screen position of the last double-click (EventDoubleClick) on one of this
+// thread's windows, the labels and frames on it included: they let the mouse
+// through to the window.
+POINT LastClickPoint();
+
+// Appends an item below a separator to the window's system menu (the title
+// bar's menu and Alt+Space). command: a multiple of 16 from 16 to 0xEFF0.
+// Choosing the item raises EventMenuCommand; LastMenuCommand then names it.
+bool AddSystemMenuItem(int32_t number, int32_t command, const char* text);
+int32_t LastMenuCommand();
+
 // Live window records, for leak checks.
 int32_t LiveWindowRecords();
 #endif

@@ -71,3 +71,6 @@ void DropHandedOverTexts(HWND window);
 void MoveFocus(HWND topWindow, bool backwards);
 // Whether control, a child of window, can hold the focus now.
 bool CanTakeFocus(HWND window, HWND control);
+// Implemented by the menu unit: a double-click or a command of an item added
+// to the system menu raises its event; true when the message was one of them.
+bool HandleClickOrMenu(HWND window, int32_t number, UINT message, WPARAM first, LPARAM second);

@@ -291,6 +291,7 @@ LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM first, LPARAM seco
         OnNcDestroy(window, number);
         break;
     default:
+        if (HandleClickOrMenu(window, number, message, first, second)) return 0;
         break;
     }
     return DefWindowProcA(window, message, first, second);
@@ -320,6 +321,7 @@ bool RegisterWindowClass() {
     EnumResourceNamesA(instance, RT_GROUP_ICON, TakeFirstIcon, reinterpret_cast<LONG_PTR>(&icon));
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_DBLCLKS;
     windowClass.lpfnWndProc = WindowProcedure;
     windowClass.hInstance = instance;
     windowClass.hIcon = icon;

@@ -6,12 +6,14 @@
 //   ship_robot smoke <brenk.exe> en|de
 //       start, wait for the window and its system line, check the caption of
 //       ButtonOpen (the language the settings chose), close, exit code 0
-//   ship_robot watch <brenk.exe> <program.exe> <command-line> <ready> <done> [min-passes]
+//   ship_robot watch <brenk.exe> <program.exe> <command-line> <ready> <done> [min-passes [history]]
 //       open and start <program.exe> through the window; once monitoring
 //       runs (and, with min-passes, once that many passes with a non-zero
 //       load and working set have been shown) write "<pid> <x> <y> <w> <h>"
 //       of brenk's window into the file <ready>, then wait for the file
-//       <done>, quit the program and close brenk
+//       <done>, quit the program and close brenk. With "history", the
+//       history window is opened from the system menu first and shown for
+//       one more pass; its "<x> <y> <w> <h>" follow on a second line
 //   ship_robot soak <brenk.exe> <program.exe> <cycles> <self-ending>
 //       <cycles> open/start/quit cycles with a program that runs until quit,
 //       then <self-ending> runs of the same program with a command line that
@@ -60,8 +62,25 @@ bool Smoke(const std::string& exe, const std::string& language) {
 
 // Passes shown so far whose load and working set were both non-zero: counted
 // by watching the current readings change.
+// Opens the history window through the system menu's item and waits until
+// it has shown one more pass; its outer rectangle in *rect.
+bool OpenHistory(const Brenk& brenk, RECT* rect) {
+    constexpr WPARAM HistoryItem = 0x0100;
+    PostMessageA(brenk.window, WM_SYSCOMMAND, HistoryItem, 0);
+    HWND history = nullptr;
+    if (!PollUntil([&] { return (history = FindWindowA(nullptr, "History")) != nullptr; },
+                   StepTimeoutMs))
+        return Fail("no history window");
+    // A sleeping program's readings may not change: two intervals at most.
+    const std::string before = brenk.Text(ColumnValues);
+    PollUntil([&] { return brenk.Text(ColumnValues) != before; }, 2500, 50);
+    // The main window active again, as it was for its own picture.
+    SetForegroundWindow(brenk.window);
+    return GetWindowRect(history, rect) != 0;
+}
+
 bool Watch(const std::string& exe, const std::string& program, const std::string& commandLine,
-           const char* ready, const char* done, int minPasses) {
+           const char* ready, const char* done, int minPasses, bool history) {
     Brenk brenk;
     if (!StartBrenk(exe, brenk) || !OpenProgram(brenk, program) ||
         !StartProgram(brenk, commandLine))
@@ -82,11 +101,16 @@ bool Watch(const std::string& exe, const std::string& program, const std::string
                 60000, 50))
             return Fail("no live readings; values", brenk.Text(ColumnValues));
     }
+    RECT graph{};
+    if (history && !OpenHistory(brenk, &graph)) return false;
     RECT rect{};
     GetWindowRect(brenk.window, &rect);
     if (FILE* file = std::fopen(ready, "w")) {
         std::fprintf(file, "%lu %ld %ld %ld %ld\n", brenk.processId, rect.left, rect.top,
                      rect.right - rect.left, rect.bottom - rect.top);
+        if (history)
+            std::fprintf(file, "%ld %ld %ld %ld\n", graph.left, graph.top,
+                         graph.right - graph.left, graph.bottom - graph.top);
         std::fclose(file);
     } else {
         return Fail("cannot write", ready);
@@ -255,9 +279,10 @@ int main(int argc, char** argv) {
     bool ok = false;
     if (command == "smoke" && argc == 4) {
         ok = Smoke(FullPath(argv[2]), argv[3]);
-    } else if (command == "watch" && (argc == 7 || argc == 8)) {
+    } else if (command == "watch" && argc >= 7 && argc <= 9) {
         ok = Watch(FullPath(argv[2]), FullPath(argv[3]), argv[4], argv[5], argv[6],
-                   argc == 8 ? std::atoi(argv[7]) : 0);
+                   argc >= 8 ? std::atoi(argv[7]) : 0,
+                   argc == 9 && std::strcmp(argv[8], "history") == 0);
     } else if (command == "soak" && argc == 6) {
         ok = Soak(FullPath(argv[2]), FullPath(argv[3]), std::atoi(argv[4]), std::atoi(argv[5]));
     } else if (command == "close" && argc == 3) {

@@ -1,0 +1,245 @@
+#include "monitor/history_paint_win.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "monitor/history_axes.h"
+#include "monitor/history_columns.h"
+#include "monitor/language.h"
+#include "monitor/readings.h"
+
+namespace {
+
+// GDI objects made for one paint, deleted when it ends.
+template <typename Handle> class GdiObject {
+  public:
+    explicit GdiObject(Handle made) : handle(made) {}
+    ~GdiObject() {
+        if (handle) DeleteObject(handle);
+    }
+    GdiObject(const GdiObject&) = delete;
+    GdiObject& operator=(const GdiObject&) = delete;
+    Handle get() const { return handle; }
+
+  private:
+    Handle handle;
+};
+
+// Selects an object for a scope and puts the previous one back.
+class Selected {
+  public:
+    Selected(HDC dc, HGDIOBJ object) : dc(dc), previous(SelectObject(dc, object)) {}
+    ~Selected() { SelectObject(dc, previous); }
+    Selected(const Selected&) = delete;
+    Selected& operator=(const Selected&) = delete;
+
+  private:
+    HDC dc;
+    HGDIOBJ previous;
+};
+
+struct Series {
+    const char* title;
+    const char* unit; // of the values written out, as the readings write them
+    COLORREF colour;
+    const std::vector<HistoryColumn>* columns;
+    Axis axis;
+    bool seeded;
+    int64_t minimum;
+    int64_t maximum;
+    int64_t current;
+};
+
+struct Painter {
+    HDC dc;
+    int32_t dpi;
+    int32_t lineHeight;
+
+    int32_t Scaled(int32_t value) const { return MulDiv(value, dpi, 96); }
+
+    int32_t Width(const Text& text) const {
+        SIZE size{};
+        GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &size);
+        return size.cx;
+    }
+
+    void Write(int32_t x, int32_t y, const Text& text, COLORREF colour, UINT align) const {
+        SetTextColor(dc, colour);
+        SetTextAlign(dc, align | TA_TOP);
+        TextOutA(dc, x, y, text.data(), static_cast<int>(text.size()));
+    }
+
+    void Line(int32_t x0, int32_t y0, int32_t x1, int32_t y1) const {
+        MoveToEx(dc, x0, y0, nullptr);
+        LineTo(dc, x1, y1);
+    }
+};
+
+Text Reading(int64_t value, const char* unit) {
+    Text text = GroupDigits(value);
+    AppendText(text, " ");
+    AppendText(text, unit);
+    return text;
+}
+
+// The height of value in a plot from top to bottom.
+int32_t HeightOf(int64_t value, const Axis& axis, const RECT& plot) {
+    const int64_t span = plot.bottom - 1 - plot.top;
+    const int64_t clamped = std::clamp<int64_t>(value, 0, axis.Top);
+    return plot.bottom - 1 - static_cast<int32_t>(clamped * span / std::max<int64_t>(axis.Top, 1));
+}
+
+void PaintGrid(const Painter& p, const RECT& plot, const Axis& values, const Axis& time,
+               HPEN gridPen) {
+    Selected pen(p.dc, gridPen);
+    const int32_t width = plot.right - 1 - plot.left;
+    for (const AxisTick& tick : time.Ticks) {
+        const auto x = plot.left + static_cast<int32_t>(tick.Value * width / time.Top);
+        p.Line(x, plot.top, x, plot.bottom);
+    }
+    for (const AxisTick& tick : values.Ticks) {
+        const int32_t y = HeightOf(tick.Value, values, plot);
+        p.Line(plot.left, y, plot.right, y);
+        p.Write(plot.left - p.Scaled(4), y - p.lineHeight / 2, tick.Label, HistoryText, TA_RIGHT);
+    }
+}
+
+void PaintExtreme(const Painter& p, const RECT& plot, const Series& series, int64_t value,
+                  const char* caption, bool above) {
+    const int32_t y = HeightOf(value, series.axis, plot);
+    p.Line(plot.left, y, plot.right, y);
+    Text label = caption;
+    AppendText(label, " ");
+    AppendText(label, Reading(value, series.unit));
+    // Beside its line, inside the plot.
+    int32_t textTop = above ? y - p.lineHeight - 1 : y + 2;
+    if (textTop < plot.top) textTop = y + 2;
+    if (textTop + p.lineHeight > plot.bottom) textTop = y - p.lineHeight - 1;
+    p.Write(plot.left + p.Scaled(4), textTop, label, HistoryExtremeColour, TA_LEFT);
+}
+
+void PaintSeries(const Painter& p, const RECT& plot, const Series& series, int8_t language,
+                 HPEN extremePen) {
+    const int32_t header = plot.top - p.lineHeight - p.Scaled(2);
+    p.Write(plot.left, header, series.title, HistoryText, TA_LEFT);
+    if (!series.seeded) return;
+    Text current = CurrentCaption(language);
+    AppendText(current, " : ");
+    AppendText(current, Reading(series.current, series.unit));
+    p.Write(plot.right, header, current, series.colour, TA_RIGHT);
+    {
+        Selected pen(p.dc, extremePen);
+        PaintExtreme(p, plot, series, series.maximum, "Maximum", true);
+        PaintExtreme(p, plot, series, series.minimum, "Minimum", false);
+    }
+    // Each column from its first reading down or up to its range and on to
+    // its last, which the next column joins.
+    std::vector<POINT> points;
+    points.reserve(series.columns->size() * 4);
+    for (size_t i = 0; i < series.columns->size(); ++i) {
+        const HistoryColumn& column = (*series.columns)[i];
+        if (!column.Any) continue;
+        const int32_t x = plot.left + static_cast<int32_t>(i);
+        const bool rising = column.Last >= column.First;
+        points.push_back({x, HeightOf(column.First, series.axis, plot)});
+        points.push_back({x, HeightOf(rising ? column.Low : column.High, series.axis, plot)});
+        points.push_back({x, HeightOf(rising ? column.High : column.Low, series.axis, plot)});
+        points.push_back({x, HeightOf(column.Last, series.axis, plot)});
+    }
+    GdiObject<HPEN> line(CreatePen(PS_SOLID, std::max(1, p.Scaled(2) - 1), series.colour));
+    Selected pen(p.dc, line.get());
+    if (points.size() == 4) points.push_back({points.back().x + 1, points.back().y});
+    Polyline(p.dc, points.data(), static_cast<int>(points.size()));
+    // The current value as a mark at the end of the line.
+    const POINT last = points.back();
+    const int32_t mark = p.Scaled(3);
+    GdiObject<HBRUSH> fill(CreateSolidBrush(series.colour));
+    Selected brush(p.dc, fill.get());
+    Ellipse(p.dc, last.x - mark, last.y - mark, last.x + mark + 1, last.y + mark + 1);
+}
+
+// The widest label of the value axes, for the room left of the plots.
+int32_t LabelRoom(const Painter& p, const Axis& a, const Axis& b) {
+    int32_t widest = 0;
+    for (const Axis* axis : {&a, &b})
+        for (const AxisTick& tick : axis->Ticks) widest = std::max(widest, p.Width(tick.Label));
+    return widest;
+}
+
+HFONT MakeGraphFont(int32_t dpi) {
+    LOGFONTA font{};
+    GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
+    font.lfHeight = -MulDiv(8, dpi, 72);
+    font.lfWidth = 0;
+    return CreateFontIndirectA(&font);
+}
+
+} // namespace
+
+void PaintHistory(HDC dc, const RECT& area, const RunRecord& record, int8_t language,
+                  int32_t dpi) {
+    if (dpi <= 0) dpi = 96;
+    const int savedState = SaveDC(dc);
+    GdiObject<HBRUSH> background(CreateSolidBrush(HistoryBackground));
+    FillRect(dc, &area, background.get());
+    GdiObject<HFONT> font(MakeGraphFont(dpi));
+    if (font.get()) SelectObject(dc, font.get());
+    SetBkMode(dc, TRANSPARENT);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    Painter p{dc, dpi, static_cast<int32_t>(metrics.tmHeight)};
+
+    const RunFacts facts = record.Facts();
+    RecordedPass last{};
+    record.ForEachBlock([&last](const RecordedPass* first, size_t count) {
+        if (count) last = first[count - 1];
+    });
+    const uint32_t lastMs = last.Ms;
+    const RunExtremes& extremes = facts.Extremes;
+    const int32_t margin = p.Scaled(8);
+    const int32_t header = p.lineHeight + p.Scaled(4);
+    const int32_t timeRow = p.lineHeight + p.Scaled(4);
+    const int32_t height = area.bottom - area.top;
+    const int32_t plotHeight = std::max(2, (height - 2 * margin - 2 * header - timeRow) / 2);
+    const int32_t steps = std::max(1, plotHeight / (2 * p.lineHeight));
+
+    Series load{"CPU", "%", HistoryLoadColour, nullptr,
+                LoadAxis(facts.CpuScale, extremes.LoadMaximum, steps), extremes.Seeded,
+                extremes.LoadMinimum, extremes.LoadMaximum, last.Load};
+    Series memory{"RAM", "Bytes", HistoryMemoryColour, nullptr,
+                  WorkingSetAxis(extremes.WorkingSetMaximum, steps), extremes.Seeded,
+                  extremes.WorkingSetMinimum, extremes.WorkingSetMaximum, last.WorkingSet};
+
+    const int32_t left = area.left + margin + LabelRoom(p, load.axis, memory.axis) + p.Scaled(6);
+    const int32_t right = std::max(left + 2, static_cast<int32_t>(area.right) - margin);
+    RECT upper{left, area.top + margin + header, right, 0};
+    upper.bottom = upper.top + plotHeight;
+    RECT lower{left, upper.bottom + header, right, 0};
+    lower.bottom = lower.top + plotHeight;
+
+    HistoryColumns columns(right - left, HistorySpan(lastMs));
+    // A pass appended since the first look lands in the last column.
+    record.ForEachBlock(
+        [&columns](const RecordedPass* first, size_t count) { columns.Add(first, count); });
+    load.columns = &columns.Load();
+    memory.columns = &columns.WorkingSet();
+
+    const Axis time = TimeAxis(HistorySpan(lastMs), right - left, p.Scaled(60));
+    GdiObject<HPEN> gridPen(CreatePen(PS_SOLID, 1, HistoryGrid));
+    GdiObject<HPEN> extremePen(CreatePen(PS_SOLID, std::max(1, p.Scaled(1)), HistoryExtremeColour));
+    for (const auto& [plot, series] : {std::pair{upper, &load}, std::pair{lower, &memory}}) {
+        PaintGrid(p, plot, series->axis, time, gridPen.get());
+        FrameRect(dc, &plot, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        PaintSeries(p, plot, *series, language, extremePen.get());
+    }
+    const int32_t width = right - 1 - left;
+    for (const AxisTick& tick : time.Ticks) {
+        const auto x = left + static_cast<int32_t>(tick.Value * width / time.Top);
+        const UINT align = tick.Value == 0 ? TA_LEFT : x + p.Width(tick.Label) / 2 > right
+                                                          ? TA_RIGHT
+                                                          : TA_CENTER;
+        p.Write(x, lower.bottom + p.Scaled(3), tick.Label, HistoryText, align);
+    }
+    RestoreDC(dc, savedState);
+}
