@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "services/lock.h"
@@ -45,10 +46,18 @@ struct RunFacts {
 
 class RunRecord {
   public:
+    // ceiling: the passes kept before thinning (at least 4, rounded down to
+    // a multiple of 4); blockPasses: the passes of one block.
+    explicit RunRecord(size_t ceiling = PassCeiling, size_t blockPasses = BlockPasses);
+    ~RunRecord();
+    RunRecord(const RunRecord&) = delete;
+    RunRecord& operator=(const RunRecord&) = delete;
+
     // Passes kept before the record thins itself: past this, adjacent passes
     // are merged so that every kept stretch still shows its smallest and its
     // largest reading (the extremes themselves are always exact).
     static constexpr size_t PassCeiling = size_t{1} << 22; // 64 MB
+    static constexpr size_t BlockPasses = 4096;            // 64 KB
 
     // A new run: everything of the last one is dropped. Main thread, no worker.
     void Begin(uint64_t startTick, int8_t cpuScale, int32_t intervalMs);
@@ -60,6 +69,9 @@ class RunRecord {
     void RaisePeakPrivateBytes(int64_t bytes);
     // The moment the program was found ended; the first caller counts.
     void NoteEnd(uint64_t tick);
+    // The program outlived a request to end: it runs on, the noted end is
+    // withdrawn. Main thread, no worker.
+    void ForgetEnd();
     // The program is gone and its figures are final. Main thread, no worker.
     void Finish(uint32_t exitCode);
 
@@ -71,6 +83,39 @@ class RunRecord {
     size_t KeptPasses() const;
 
   private:
-    // ... storage chosen by the implementation (blocks that never move, so an
-    // append does not copy the run under the lock)
+    // Blocks are linked, never moved or grown: an append writes one pass into
+    // the last block or links a fresh one, so a reader's copy never races a
+    // reallocation and no append copies the run under the lock.
+    struct Block {
+        std::unique_ptr<RecordedPass[]> Passes;
+        size_t Count = 0;
+        std::unique_ptr<Block> Next;
+    };
+    // A chain of blocks, head first.
+    struct Chain {
+        std::unique_ptr<Block> Head;
+        Block* Tail = nullptr;
+        size_t Kept = 0;
+    };
+
+    static std::unique_ptr<RecordedPass[]> NewPasses(size_t count);
+    std::unique_ptr<Block> NewBlock() const;
+    static void Link(Chain& chain, std::unique_ptr<Block> block);
+    // The kept passes at half their number; empty when memory was refused.
+    // The appender's own: it reads the chain without the lock.
+    Chain Thinned() const;
+    static void Drop(Chain& chain);
+
+    const size_t ceiling_;
+    const size_t blockPasses_;
+    mutable Lock lock_;
+    Chain chain_;    // written by the appender; readers take the lock
+    RunFacts facts_; // under the lock
 };
+
+template <typename Visit> void RunRecord::ForEachBlock(Visit visit) const {
+    std::lock_guard<Lock> hold(lock_);
+    for (const Block* block = chain_.Head.get(); block; block = block->Next.get())
+        if (block->Count > 0)
+            visit(static_cast<const RecordedPass*>(block->Passes.get()), block->Count);
+}
