@@ -175,6 +175,7 @@ int32_t Run(const RunOptions& options) {
     }
     run.Facts = record.Facts();
     run.RunMs = observed.EndTick - setup.StartTick;
+    run.ProcessorBefore100ns = observed.Before;
     run.User100ns = observed.Times.User;
     run.Kernel100ns = observed.Times.Kernel;
     run.Processes = watch.Processes();

@@ -49,6 +49,7 @@ Observed Observe(RunRecord& record, RunWatch& watch, const ObserveSetup& setup) 
         // The time it used before watching began is no load of the run.
         const WatchReading first = watch.Read();
         sampler.LastProcessTime = first.Times.Kernel + first.Times.User;
+        observed.Before = sampler.LastProcessTime;
         Raise(record, first, observed);
     }
     const auto interval = static_cast<uint64_t>(setup.IntervalMs);

@@ -24,6 +24,7 @@ struct Observed {
     bool Ended = false; // false: stopped while the program runs on
     uint64_t EndTick = 0;
     CpuTimes Times;     // the last reading that was not less than those before
+    uint64_t Before = 0; // a watched process's time before watching began
 };
 
 Observed Observe(RunRecord& record, RunWatch& watch, const ObserveSetup& setup);

@@ -122,8 +122,9 @@ void AppendNumber(Text& json, const char* key, int64_t value, bool known = true)
 } // namespace
 
 int64_t AverageLoad(const ConsoleRun& run) {
-    if (run.RunMs == 0) return 0;
-    const auto load = static_cast<int64_t>(run.Facts.ProcessorTime / run.RunMs / 100);
+    const uint64_t time = run.Facts.ProcessorTime;
+    if (run.RunMs == 0 || time < run.ProcessorBefore100ns) return 0;
+    const auto load = static_cast<int64_t>((time - run.ProcessorBefore100ns) / run.RunMs / 100);
     return ScaledLoad(load, run.Facts.CpuScale, run.Processors);
 }
 

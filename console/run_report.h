@@ -15,6 +15,7 @@ struct ConsoleRun {
     std::vector<Text> Arguments;
     bool ExitKnown = true; // false: watching by --pid was stopped first
     uint64_t RunMs = 0;
+    uint64_t ProcessorBefore100ns = 0; // a watched process's time before watching
     uint64_t User100ns = 0;
     uint64_t Kernel100ns = 0;
     int32_t Processors = 1;

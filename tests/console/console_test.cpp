@@ -99,12 +99,13 @@ TEST(RunReport, JsonHoldsEveryKeyEscapedAndUnmeasuredAsNull) {
     run.Facts.PeakWorkingSet = -1;
     run.Facts.CpuScale = 1;
     run.Processors = 4;
+    run.ProcessorBefore100ns = 2'000'000; // watched by --pid: before watching
     EXPECT_EQ(RunReportJson(run),
               "{\n  \"program\": \"C:\\\\T\xC3\xA4st\\\\prog.exe\",\n"
               "  \"arguments\": [\"a b\", \"q\\\"\\\\\\u000a\"],\n"
               "  \"exit_code\": null,\n  \"run_time_ms\": 2345,\n"
               "  \"processor_time_ms\": 1223,\n  \"user_time_ms\": 1100,\n"
-              "  \"kernel_time_ms\": 123,\n  \"cpu_average_percent\": 13,\n"
+              "  \"kernel_time_ms\": 123,\n  \"cpu_average_percent\": 10,\n"
               "  \"cpu_minimum_percent\": null,\n  \"cpu_maximum_percent\": null,\n"
               "  \"peak_working_set_bytes\": null,\n  \"working_set_minimum_bytes\": null,\n"
               "  \"working_set_maximum_bytes\": null,\n  \"peak_private_bytes\": null,\n"
