@@ -90,5 +90,5 @@ Observed Observe(RunRecord& record, RunWatch& watch, const ObserveSetup& setup) 
 }
 
 void ReadAfterEnd(RunRecord& record, RunWatch& watch, Observed& observed) {
-    Raise(record, watch.Read(), observed);
+    Raise(record, watch.Read(true), observed);
 }

@@ -24,14 +24,22 @@ bool MemoryOf(HANDLE process, PROCESS_MEMORY_COUNTERS_EX& counters) {
                                 sizeof counters) != 0;
 }
 
+bool UnderWine() {
+    const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    return ntdll && GetProcAddress(ntdll, "wine_get_version");
+}
+
 } // namespace
 
-RunWatch::RunWatch(HANDLE process, HANDLE job) : process_(process), job_(job), times_(process) {}
+RunWatch::RunWatch(HANDLE process, HANDLE job) : process_(process), job_(job) {}
 
-WatchReading RunWatch::Read() {
+WatchReading RunWatch::Read(bool ended) {
     if (job_) return ReadJob();
     WatchReading reading;
-    if (!times_.Read(&reading.Times.Kernel, &reading.Times.User)) reading.Times = {};
+    // Under Wine an ended program's Linux process is gone; the system keeps
+    // the times of an ended process only on Windows.
+    if (!times_ && !(ended && UnderWine())) times_ = std::make_unique<ProcessTimes>(process_);
+    if (!times_ || !times_->Read(&reading.Times.Kernel, &reading.Times.User)) reading.Times = {};
     PROCESS_MEMORY_COUNTERS_EX counters;
     if (MemoryOf(process_, counters)) {
         reading.WorkingSet = static_cast<int64_t>(counters.WorkingSetSize);

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "services/owned_handle.h"
@@ -26,7 +27,9 @@ class RunWatch {
     // process alone. Neither is owned.
     RunWatch(HANDLE process, HANDLE job);
 
-    WatchReading Read();
+    // ended: the program is known to have ended (what Wine no longer has
+    // of it is not looked for).
+    WatchReading Read(bool ended = false);
     bool Ended() const;
     // Waits until the deadline (a GetTickCount64 value), the stop event
     // (null: none) or the program's end.
@@ -45,7 +48,10 @@ class RunWatch {
 
     HANDLE process_;
     HANDLE job_;
-    ProcessTimes times_;
+    // Made at the first reading: under Wine finding the program's Linux
+    // process takes a look at every process, which a program that ends at
+    // once should not wait for.
+    std::unique_ptr<ProcessTimes> times_;
     std::vector<Member> members_;
     std::vector<uint32_t> seen_;
     AccumulatedTimes threads_;
