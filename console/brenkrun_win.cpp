@@ -18,15 +18,16 @@
 
 namespace {
 
-// Ends the wait of a --pid watch; set by Ctrl+C or Ctrl+Break.
-HANDLE stopWatching = nullptr;
+// Ends the wait of a --pid watch; set by Ctrl+C or Ctrl+Break, which the
+// system hands to a thread of its own.
+std::atomic<HANDLE> stopWatching{nullptr};
 
 // Ctrl+C and Ctrl+Break reach the program, which shares the console, and
 // decides for itself; brenkrun stays to report its end. A watch by --pid
 // ends instead: the process is not ours.
 BOOL WINAPI OnConsoleControl(DWORD event) {
     if (event != CTRL_C_EVENT && event != CTRL_BREAK_EVENT) return FALSE;
-    if (stopWatching) SetEvent(stopWatching);
+    if (const HANDLE stop = stopWatching.load()) SetEvent(stop);
     return TRUE;
 }
 
@@ -120,6 +121,7 @@ int32_t Run(const RunOptions& options) {
     run.Processors = CountProcessors();
     run.Children = options.Children;
     OwnedHandle process;
+    OwnedHandle stop; // ends a watch by --pid
     Started started;
     if (options.WatchedId != 0) {
         process = OpenWatched(options.WatchedId, &run.Program);
@@ -158,7 +160,9 @@ int32_t Run(const RunOptions& options) {
         process = std::move(started.Process);
     } else {
         setup.Launched = false;
-        setup.Stop = stopWatching = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        stop.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+        setup.Stop = stop.get();
+        stopWatching.store(stop.get());
     }
     if (logUsed) logUsed->Write(LogStartLine(language, run.Command));
 
@@ -179,6 +183,7 @@ int32_t Run(const RunOptions& options) {
     run.User100ns = observed.Times.User;
     run.Kernel100ns = observed.Times.Kernel;
     run.Processes = watch.Processes();
+    stopWatching.store(nullptr);
     return Report(options, language, run, logUsed);
 }
 
