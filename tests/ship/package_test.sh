@@ -18,15 +18,17 @@ mkdir "$work/unpacked"
 dir="$work/unpacked/Brenk-0.1b-win64"
 
 contents=$(cd "$dir" && ls | sort | tr '\n' ' ')
-expected="Brenk.ini Brenk.ini.de Brenk.ini.en brenk.exe user-guide.md "
+expected="Brenk.ini Brenk.ini.de Brenk.ini.en brenk.exe brenkrun.exe user-guide.md "
 if [ "$contents" != "$expected" ]; then
     echo "FAIL: package holds '$contents', expected '$expected'"
     exit 1
 fi
-if x86_64-w64-mingw32-nm "$dir/brenk.exe" 2>&1 | grep -qv 'no symbols'; then
-    echo "FAIL: brenk.exe in the package is not stripped"
-    exit 1
-fi
+for exe in brenk.exe brenkrun.exe; do
+    if x86_64-w64-mingw32-nm "$dir/$exe" 2>&1 | grep -qv 'no symbols'; then
+        echo "FAIL: $exe in the package is not stripped"
+        exit 1
+    fi
+done
 echo "package: $(wc -c <"$zip") bytes: $contents"
 
 # A Wine program whose server goes away ends with exit code 0, so success is
@@ -42,6 +44,9 @@ smoke() {
 
 cd "$dir"
 export BRENK_BUILD_DIR="$BUILD"
+# The console program runs from the package as it is.
+version=$("$WINE_RUN" brenkrun.exe --version | tr -d '\r')
+[ "$version" = "brenkrun 0.1b" ] || { echo "FAIL: brenkrun.exe --version said '$version'"; exit 1; }
 smoke en
 cp Brenk.ini.de Brenk.ini
 smoke de

@@ -1,0 +1,42 @@
+// brenkrun's own command line: the options before the program, the program
+// and its arguments, or the process to watch.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "services/text.h"
+
+// brenkrun's own exit statuses; any other is the program's.
+constexpr int32_t ExitUsage = 125;
+constexpr int32_t ExitNotStarted = 126;
+constexpr int32_t ExitNotFound = 127;
+
+constexpr int32_t ShortestInterval = 50;
+constexpr int32_t LongestInterval = 10000;
+
+struct RunOptions {
+    int32_t IntervalMs = 1000;
+    bool Children = false;
+    int8_t CpuScale = 0;
+    Text LogFile;  // empty: no log
+    Text JsonFile; // empty: none; "-": to standard error instead of the text
+    Text PlotFile; // empty: none
+    int32_t PlotWidth = 800;
+    int32_t PlotHeight = 400;
+    bool Quiet = false;
+    uint32_t WatchedId = 0; // --pid; 0: a program is started
+    bool Help = false;
+    bool Version = false;
+    std::vector<Text> Command; // the program, then its arguments
+};
+
+// Reads the arguments after brenkrun's own name. Empty when they are sound;
+// otherwise one line (without its end) saying what is wrong.
+Text ParseRunOptions(const std::vector<Text>& arguments, RunOptions& options);
+
+// The one line of usage shown after an error.
+const char* UsageLine();
+
+// What --help prints.
+const char* HelpText();

@@ -1,0 +1,42 @@
+// The reports of one run: the text for a person on the console, the JSON
+// for a script. Both read the run's record and what only the console knows.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "monitor/run_record.h"
+#include "services/text.h"
+
+struct ConsoleRun {
+    Text Command; // the command line as started (or the watched process's path)
+    Text Program; // full path
+    std::vector<Text> Arguments;
+    bool ExitKnown = true; // false: watching by --pid was stopped first
+    uint64_t RunMs = 0;
+    uint64_t ProcessorBefore100ns = 0; // a watched process's time before watching
+    uint64_t User100ns = 0;
+    uint64_t Kernel100ns = 0;
+    int32_t Processors = 1;
+    bool Children = false;
+    int64_t Processes = 1; // how many were seen
+    RunFacts Facts;
+};
+
+// The mean load over the run in the run's scale: the processor time over
+// the run time, as the passes measure their load.
+int64_t AverageLoad(const ConsoleRun& run);
+
+// The text report, lines ending in "\r\n"; English, or German for any
+// language but English. Memory grouped with dots as the window writes it;
+// times in seconds to the millisecond with the language's decimal mark, as
+// a grouped "22.425 ms" reads as 22 ms to an English reader.
+Text RunReportText(int8_t language, const ConsoleRun& run);
+
+// The JSON report: one object, one key per line, integers as numbers and
+// what was not measured as null.
+Text RunReportJson(const ConsoleRun& run);
+
+// A JSON string of an ISO 8859-1 text: in quotation marks, escaped, UTF-8.
+Text JsonString(std::string_view text);

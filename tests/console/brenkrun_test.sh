@@ -1,0 +1,161 @@
+#!/bin/sh
+# brenkrun.exe under Wine as a console user meets it, one scenario a call:
+#   brenkrun_test.sh SCENARIO <build-dir> <brenkrun.exe> <test-programs-dir>
+# Each scenario runs in a fresh folder of its own.
+set -eu
+SCENARIO=$1
+export BRENK_BUILD_DIR=$(cd "$2" && pwd)
+BRENKRUN=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
+PROGRAMS=$(cd "$4" && pwd)
+WINE_RUN=$(cd "$(dirname "$0")/../../scripts" && pwd)/wine-run
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+fail() { printf "FAIL: %s\n" "$*"; exit 1; }
+brenkrun() { "$WINE_RUN" "$BRENKRUN" "$@"; }
+program() { printf 'Z:%s\\%s' "$(printf %s "$PROGRAMS" | tr / '\\')" "$1"; }
+# A key of the JSON report (one key a line) as its plain value.
+key() { sed -n "s/^  \"$1\": \\(.*\\),\$/\\1/p; s/^  \"$1\": \\([^,]*\\)\$/\\1/p" "$2"; }
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+within() { # value reference percent what
+    [ "$2" -gt 0 ] && [ $(( ($1 - $2) * 100 )) -le $(( $3 * $2 )) ] &&
+        [ $(( ($2 - $1) * 100 )) -le $(( $3 * $2 )) ] || fail "$4: $1, Linux says $2"
+}
+# The Linux process of the Windows program (not brenkrun) whose command line
+# holds the token: Wine gives it the Windows command line.
+linux_pid() {
+    pid=""
+    tries=0
+    while [ -z "$pid" ]; do
+        tries=$((tries + 1)); [ $tries -le 500 ] || fail "no Linux process with $1"
+        pid=$(grep -l "$1" /proc/[0-9]*/cmdline 2>/dev/null | while read -r f; do
+            tr '\0' ' ' 2>/dev/null <"$f" | grep -v brenkrun | grep -q "^[A-Z]:.*$1" && echo "$f"
+        done | head -n 1 | cut -d/ -f3)
+        [ -n "$pid" ] || sleep 0.01
+    done
+}
+# That process followed while it runs: its last figures before its end into
+# linux.figures (VmHWM in bytes, utime + stime in ms).
+follow_linux() {
+    linux_pid "$1"
+    while hwm=$(sed -n 's/^VmHWM:[[:space:]]*\([0-9]*\) kB/\1/p' "/proc/$pid/status" 2>/dev/null) &&
+        stat=$(cat "/proc/$pid/stat" 2>/dev/null) && [ -n "$hwm" ]; do
+        set -- $(echo "${stat##*) }" | cut -d' ' -f12,13)
+        echo "$((hwm * 1024)) $((($1 + $2) * 10))" >linux.figures
+        sleep 0.01
+    done
+}
+
+case "$SCENARIO" in
+exit_codes)
+    for code in 0 3 255; do
+        status=0; brenkrun --quiet "$(program exit_code.exe)" $code || status=$?
+        [ $status -eq $code ] || fail "exit code $code came back as $status"
+    done
+    status=0; brenkrun --json crash.json "$(program exit_code.exe)" crash 2>report.txt || status=$?
+    [ $status -eq 5 ] || fail "a crash gave status $status"
+    [ "$(key exit_code crash.json)" = 3221225477 ] || fail "JSON: $(cat crash.json)"
+    grep -q '^Exit code  *: 0xC0000005 (Access violation)' report.txt || fail "$(cat report.txt)"
+    printf '[Global]\r\nLanguage=0\r\n' >Brenk.ini
+    brenkrun "$(program exit_code.exe)" 2>bericht.txt
+    grep -q '^Laufzeit  *: [0-9]*,[0-9][0-9][0-9] s' bericht.txt || fail "$(cat bericht.txt)"
+    rm Brenk.ini
+    # brenkrun's own faults: nothing is started.
+    for bad in "--interval 49" "--cpu-scale 3" "--bogus"; do
+        status=0; brenkrun $bad "$(program write_args.exe)" started.txt 2>usage.txt || status=$?
+        [ $status -eq 125 ] && [ "$(wc -l <usage.txt)" -eq 2 ] &&
+            grep -q '^usage: brenkrun' usage.txt || fail "'$bad' gave $status: $(cat usage.txt)"
+    done
+    status=0; brenkrun no_such_program_here.exe 2>missing.txt || status=$?
+    [ $status -eq 127 ] || fail "a missing program gave $status: $(cat missing.txt)"
+    echo "not a program" >text.exe
+    status=0; brenkrun text.exe 2>unstarted.txt || status=$?
+    [ $status -eq 126 ] || fail "a file that is no program gave $status: $(cat unstarted.txt)"
+    [ ! -e started.txt ] || fail "a faulty call started the program"
+    ;;
+figures)
+    token=figures-$$-memory
+    brenkrun --interval 100 --json memory.json "$(program grow_memory.exe)" 96 1500 $token &
+    follow_linux $token
+    wait $!
+    set -- $(cat linux.figures)
+    within "$(key peak_working_set_bytes memory.json)" "$1" 5 "peak working set"
+    [ "$(key working_set_maximum_bytes memory.json)" -le "$(key peak_working_set_bytes memory.json)" ] ||
+        fail "the passes' largest working set lies above the peak"
+    token=figures-$$-burn
+    brenkrun --interval 100 --json burn.json "$(program burn_user.exe)" 1500 1 $token &
+    follow_linux $token
+    wait $!
+    set -- $(cat linux.figures)
+    within "$(key processor_time_ms burn.json)" "$2" 10 "processor time"
+    ;;
+arguments)
+    brenkrun --quiet "$(program write_args.exe)" args.txt "a b" 'say "hi"' 'C:\dir\' 'a\\"b' '' \
+        "tab	x" '\\server\share\' 2>/dev/null
+    tr -d '\r' <args.txt >got.txt
+    printf '%s\n' "$(pwd | tr / '\\')" "a b" 'say "hi"' 'C:\dir\' 'a\\"b' '' "tab	x" \
+        '\\server\share\' >expected.txt
+    # Line 1: the folder the program ran in (brenkrun's own); then its name and
+    # the file it writes.
+    sed 1s/^Z:// got.txt | sed 2,3d | diff expected.txt - || fail "the arguments did not arrive as given"
+    ;;
+stdio)
+    printf 'one\r\nzwei \\ "drei"\n\001\377' >input.bin
+    brenkrun "$(program copy_input.exe)" <input.bin >output.bin 2>report.txt
+    cmp input.bin output.bin || fail "standard input did not come out as it went in"
+    grep -q '^Exit code  *: 0' report.txt || fail "no report on standard error: $(cat report.txt)"
+    ;;
+children)
+    brenkrun --children --interval 100 --json tree.json "$(program spawn_children.exe)" 2 24 700
+    [ "$(key processes tree.json)" -eq 3 ] && [ "$(key children tree.json)" = true ] ||
+        fail "the tree: $(cat tree.json)"
+    [ "$(key peak_working_set_bytes tree.json)" -ge $((48 << 20)) ] ||
+        fail "a parent and its child held 48 MB at once: $(cat tree.json)"
+    brenkrun --interval 100 --json alone.json "$(program spawn_children.exe)" 1 8 300
+    [ "$(key processes alone.json)" -eq 1 ] || fail "without --children: $(cat alone.json)"
+    ;;
+log)
+    brenkrun --quiet --interval 100 --log run.csv --json log.json "$(program burn_user.exe)" 800
+    tr -d '\r' <run.csv >log.txt
+    [ "$(sed -n 1p log.txt)" = "Time,Milliseconds,CPU Current,CPU Minimum,CPU Maximum,RAM Current,RAM Minimum,RAM Maximum" ] ||
+        fail "header: $(sed -n 1p log.txt)"
+    sed -n 2p log.txt | grep -q '^# Program : .*burn_user.exe.* 800$' || fail "$(sed -n 2p log.txt)"
+    rows=$(grep -Ec '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2},[0-9]+(,[0-9]+){6}$' log.txt)
+    [ "$rows" -eq "$(key passes log.json)" ] && [ "$rows" -ge 5 ] ||
+        fail "$rows rows for $(key passes log.json) passes"
+    tail -n 1 log.txt | grep -q '^# Run time : [0-9]* ms, Processor time : [0-9]* ms, Exit code : 0, ' ||
+        fail "last line: $(tail -n 1 log.txt)"
+    ;;
+pid)
+    # The sleeper reads its input until the writer, a waiting subshell of its
+    # own, ends; nothing else holds the input open.
+    mkfifo input
+    "$WINE_RUN" "$(program copy_input.exe)" pid <input >pid.txt &
+    (while [ ! -e close ]; do sleep 0.01; done) >input &
+    tries=0
+    until [ -s pid.txt ]; do
+        tries=$((tries + 1)); [ $tries -le 500 ] || fail "the sleeper did not start"; sleep 0.01
+    done
+    brenkrun --pid "$(tr -d '\r\n' <pid.txt)" --interval 1000 --json watch.json 2>report.txt &
+    watcher=$!
+    sleep 2
+    # The sleeper ends as soon as its input does: Wine may tell its end
+    # before the Linux process is gone, so the end is timed from the cause.
+    [ ! -e watch.json ] || fail "brenkrun reported while the sleeper ran: $(cat watch.json)"
+    touch close
+    closed=$(now_ms)
+    reported=""; tries=0
+    while [ -z "$reported" ]; do
+        tries=$((tries + 1)); [ $tries -le 1000 ] || fail "brenkrun did not report"
+        [ "$(tail -c 2 watch.json 2>/dev/null)" != "}" ] || reported=$(now_ms)
+        sleep 0.005
+    done
+    wait $watcher || fail "brenkrun's status: $? $(cat report.txt)"
+    [ $((reported - closed)) -le 300 ] || fail "the report came $((reported - closed)) ms after the end"
+    [ "$(key exit_code watch.json)" = 0 ] && [ "$(key passes watch.json)" -ge 1 ] ||
+        fail "$(cat watch.json)"
+    ;;
+*) fail "no scenario $SCENARIO" ;;
+esac
+echo "OK $SCENARIO"
