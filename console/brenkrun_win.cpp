@@ -9,6 +9,7 @@
 #include "console/run_launch_win.h"
 #include "console/run_observe_win.h"
 #include "console/run_options.h"
+#include "console/run_plot_win.h"
 #include "console/run_report.h"
 #include "monitor/language.h"
 #include "monitor/reading_log.h"
@@ -184,7 +185,12 @@ int32_t Run(const RunOptions& options) {
     run.Kernel100ns = observed.Times.Kernel;
     run.Processes = watch.Processes();
     stopWatching.store(nullptr);
-    return Report(options, language, run, logUsed);
+    const int32_t status = Report(options, language, run, logUsed);
+    // The status stays the program's: the graph is an extra, as the reports are.
+    if (!options.PlotFile.empty() &&
+        !WritePlot(options.PlotFile, record, language, options.PlotWidth, options.PlotHeight))
+        Fail(0, "brenkrun: the graph could not be written to " + options.PlotFile);
+    return status;
 }
 
 } // namespace
@@ -202,8 +208,6 @@ int main(int argc, char** argv) {
         WriteTo(STD_OUTPUT_HANDLE, "brenkrun 0.1b\r\n");
         return 0;
     }
-    if (!options.PlotFile.empty())
-        return Fail(ExitUsage, "brenkrun: --plot is not built into this brenkrun", true);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
     return Run(options);
 }

@@ -62,7 +62,7 @@ exit_codes)
     grep -q '^Laufzeit  *: [0-9]*,[0-9][0-9][0-9] s' bericht.txt || fail "$(cat bericht.txt)"
     rm Brenk.ini
     # brenkrun's own faults: nothing is started.
-    for bad in "--interval 49" "--cpu-scale 3" "--bogus"; do
+    for bad in "--interval 49" "--cpu-scale 3" "--bogus" "--plot-size 640x15 --plot bad.png"; do
         status=0; brenkrun $bad "$(program write_args.exe)" started.txt 2>usage.txt || status=$?
         [ $status -eq 125 ] && [ "$(wc -l <usage.txt)" -eq 2 ] &&
             grep -q '^usage: brenkrun' usage.txt || fail "'$bad' gave $status: $(cat usage.txt)"
@@ -72,7 +72,7 @@ exit_codes)
     echo "not a program" >text.exe
     status=0; brenkrun text.exe 2>unstarted.txt || status=$?
     [ $status -eq 126 ] || fail "a file that is no program gave $status: $(cat unstarted.txt)"
-    [ ! -e started.txt ] || fail "a faulty call started the program"
+    [ ! -e started.txt ] && [ ! -e bad.png ] || fail "a faulty call started the program"
     ;;
 figures)
     token=figures-$$-memory
@@ -155,6 +155,15 @@ pid)
     [ $((reported - closed)) -le 300 ] || fail "the report came $((reported - closed)) ms after the end"
     [ "$(key exit_code watch.json)" = 0 ] && [ "$(key passes watch.json)" -ge 1 ] ||
         fail "$(cat watch.json)"
+    ;;
+plot)
+    brenkrun --quiet --interval 100 --plot graph.png --plot-size 640x320 "$(program burn_user.exe)" 600
+    bytes() { od -An -tx1 -j "$1" -N "$2" graph.png | tr -d ' \n'; }
+    [ "$(bytes 0 8)" = 89504e470d0a1a0a ] || fail "not a PNG: $(bytes 0 8)"
+    # IHDR: width and height, 4 bytes each, most significant first.
+    [ "$(bytes 16 8)" = 0000028000000140 ] || fail "not 640 x 320: $(bytes 16 8)"
+    status=0; brenkrun --quiet --plot no/such/folder.png "$(program exit_code.exe)" 3 2>unwritten.txt || status=$?
+    [ $status -eq 3 ] && [ "$(wc -l <unwritten.txt)" -eq 1 ] || fail "$status: $(cat unwritten.txt)"
     ;;
 *) fail "no scenario $SCENARIO" ;;
 esac

@@ -1,0 +1,132 @@
+#include "console/run_plot_win.h"
+
+#include <windows.h>
+
+#include <objbase.h>
+#include <wincodec.h>
+
+#include <vector>
+
+#include "monitor/history_paint_win.h"
+
+namespace {
+
+// The encoder's identities, here so that no import library of the codecs is
+// needed: the factory is found through the system's class registry.
+constexpr GUID ImagingFactoryClass = {
+    0xcacaf262, 0x9370, 0x4615, {0xa1, 0x3b, 0x9f, 0x55, 0x39, 0xda, 0x4c, 0x0a}};
+constexpr GUID PngContainer = {
+    0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
+constexpr GUID PixelsBgra32 = {
+    0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
+
+// One reference to a COM object, released when it goes.
+template <typename Interface> class Com {
+  public:
+    Com() = default;
+    ~Com() {
+        if (object) object->Release();
+    }
+    Com(const Com&) = delete;
+    Com& operator=(const Com&) = delete;
+    Interface** put() { return &object; }
+    Interface* operator->() const { return object; }
+    Interface* get() const { return object; }
+
+  private:
+    Interface* object = nullptr;
+};
+
+// COM for this thread while the picture is written.
+class ComUse {
+  public:
+    ComUse() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ~ComUse() {
+        if (SUCCEEDED(result)) CoUninitialize();
+    }
+    ComUse(const ComUse&) = delete;
+    ComUse& operator=(const ComUse&) = delete;
+    bool Ready() const { return SUCCEEDED(result) || result == RPC_E_CHANGED_MODE; }
+
+  private:
+    HRESULT result;
+};
+
+// The graph as top-down BGRA pixels, every one opaque.
+std::vector<uint32_t> Draw(const RunRecord& record, int8_t language, int32_t width,
+                           int32_t height) {
+    std::vector<uint32_t> pixels;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top row first, as the encoder takes them
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    const HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HDC dc = CreateCompatibleDC(nullptr);
+    if (bitmap && bits && dc) {
+        const HGDIOBJ previous = SelectObject(dc, bitmap);
+        const RECT area{0, 0, width, height};
+        PaintHistory(dc, area, record, language, 96);
+        GdiFlush();
+        SelectObject(dc, previous);
+        const auto* first = static_cast<const uint32_t*>(bits);
+        pixels.assign(first, first + static_cast<size_t>(width) * static_cast<size_t>(height));
+        // GDI leaves the fourth byte 0, which would read as transparent.
+        for (uint32_t& pixel : pixels) pixel |= 0xFF000000u;
+    }
+    if (dc) DeleteDC(dc);
+    if (bitmap) DeleteObject(bitmap);
+    return pixels;
+}
+
+// created: set once the file is made, so that a failure removes only what
+// it made.
+bool Encode(const Text& path, std::vector<uint32_t>& pixels, int32_t width, int32_t height,
+            bool* created) {
+    const int size = static_cast<int>(path.size()) + 1;
+    std::vector<wchar_t> widePath(path.size() + 1);
+    if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), size, widePath.data(), size) <= 0)
+        return false;
+    Com<IWICImagingFactory> factory;
+    Com<IWICStream> stream;
+    Com<IWICBitmapEncoder> encoder;
+    Com<IWICBitmapFrameEncode> frame;
+    Com<IPropertyBag2> options;
+    WICPixelFormatGUID format = PixelsBgra32;
+    const UINT stride = static_cast<UINT>(width) * 4;
+    return SUCCEEDED(CoCreateInstance(ImagingFactoryClass, nullptr, CLSCTX_INPROC_SERVER,
+                                      __uuidof(IWICImagingFactory),
+                                      reinterpret_cast<void**>(factory.put()))) &&
+           SUCCEEDED(factory->CreateStream(stream.put())) &&
+           SUCCEEDED(stream->InitializeFromFilename(widePath.data(), GENERIC_WRITE)) &&
+           (*created = true) &&
+           SUCCEEDED(factory->CreateEncoder(PngContainer, nullptr, encoder.put())) &&
+           SUCCEEDED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) &&
+           SUCCEEDED(encoder->CreateNewFrame(frame.put(), options.put())) &&
+           SUCCEEDED(frame->Initialize(options.get())) &&
+           SUCCEEDED(frame->SetSize(static_cast<UINT>(width), static_cast<UINT>(height))) &&
+           SUCCEEDED(frame->SetResolution(96.0, 96.0)) &&
+           SUCCEEDED(frame->SetPixelFormat(&format)) && IsEqualGUID(format, PixelsBgra32) &&
+           SUCCEEDED(frame->WritePixels(static_cast<UINT>(height), stride,
+                                        stride * static_cast<UINT>(height),
+                                        reinterpret_cast<BYTE*>(pixels.data()))) &&
+           SUCCEEDED(frame->Commit()) && SUCCEEDED(encoder->Commit());
+}
+
+} // namespace
+
+bool WritePlot(const Text& path, const RunRecord& record, int8_t language, int32_t width,
+               int32_t height) {
+    std::vector<uint32_t> pixels = Draw(record, language, width, height);
+    if (pixels.empty()) return false;
+    const ComUse com;
+    if (!com.Ready()) return false;
+    // The stream closes its file as it is released, before a failed one goes.
+    bool created = false;
+    if (Encode(path, pixels, width, height, &created)) return true;
+    if (created) DeleteFileA(path.c_str());
+    return false;
+}
