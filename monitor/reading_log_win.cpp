@@ -2,43 +2,10 @@
 // time, closed when the observation ends.
 #include <windows.h>
 
+#include "monitor/log_file_win.h"
 #include "monitor/monitor_win.h"
 #include "monitor/reading_log.h"
 
-namespace {
-
-// Appends the line whole or not at all: what a failed write left of it (a
-// full disk takes what fits) is cut off again, so the file always ends with
-// a whole line.
-bool AppendWholeLine(HANDLE file, const Text& line) {
-    LARGE_INTEGER end{};
-    if (!SetFilePointerEx(file, LARGE_INTEGER{}, &end, FILE_END)) return false;
-    DWORD written = 0;
-    if (WriteFile(file, line.data(), static_cast<DWORD>(line.size()), &written, nullptr) &&
-        written == line.size())
-        return true;
-    if (SetFilePointerEx(file, end, nullptr, FILE_BEGIN)) SetEndOfFile(file);
-    return false;
-}
-
-// What a run writes before its first line: the header into a new or empty
-// file, a line end after a line that an earlier fault (or another program)
-// left unfinished, else nothing.
-Text LeadOf(HANDLE file) {
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size)) return Text();
-    if (size.QuadPart == 0) return LogHeaderLine();
-    LARGE_INTEGER last{};
-    last.QuadPart = -1;
-    char lastByte = '\n';
-    DWORD read = 0;
-    if (!SetFilePointerEx(file, last, nullptr, FILE_END) ||
-        !ReadFile(file, &lastByte, 1, &read, nullptr) || read != 1)
-        return Text();
-    return lastByte == '\n' ? Text() : Text("\r\n");
-}
-
-} // namespace
 
 bool OpenReadingLog() {
     auto& program = Monitor.ObservedProgram;
@@ -52,7 +19,7 @@ bool OpenReadingLog() {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     program.LogHandle.reset(file);
-    const Text lead = LeadOf(file);
+    const Text lead = LogLeadOf(file);
     if (!lead.empty() && !AppendWholeLine(file, lead)) {
         CloseReadingLog();
         return false;
