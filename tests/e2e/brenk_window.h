@@ -52,11 +52,9 @@ struct Brenk {
     bool Start(const std::string& folder, const std::string& arguments = "") {
         std::string command = "\"" + BrenkPath() + "\"";
         if (!arguments.empty()) command += " " + arguments;
-        STARTUPINFOA startup{};
-        startup.cb = sizeof startup;
-        return Check(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                    folder.c_str(), &startup, &info) != 0,
-                     "brenk.exe starts", command);
+        DWORD error = 0;
+        return Check(StartProcess(command, folder.c_str(), &info, &error), "brenk.exe starts",
+                     command + (error ? ", error " + std::to_string(error) : std::string()));
     }
 
     bool Running() const { return WaitForSingleObject(info.hProcess, 0) == WAIT_TIMEOUT; }

@@ -36,6 +36,23 @@ struct Handle {
     bool valid() const { return value != nullptr && value != INVALID_HANDLE_VALUE; }
 };
 
+// Starts a program as the robots do. Under load Wine now and then fails a
+// start with an internal error that the next attempt does not meet (brenk
+// itself tries again for its programs); any other failure is final.
+inline bool StartProcess(std::string commandLine, const char* folder, PROCESS_INFORMATION* info,
+                         DWORD* error = nullptr) {
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                           folder, &startup, info))
+            return true;
+        const DWORD failed = GetLastError();
+        if (error) *error = failed;
+        if (attempt == 3 || failed != ERROR_INTERNAL_ERROR) return false;
+    }
+}
+
 // Bounded poll: true as soon as the condition holds, false after the limit.
 inline bool PollUntil(const std::function<bool()>& condition, DWORD limitMs, DWORD stepMs = 10) {
     const ULONGLONG end = GetTickCount64() + limitMs;

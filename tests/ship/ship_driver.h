@@ -88,13 +88,8 @@ struct Brenk {
 };
 
 inline bool Launch(const std::string& commandLine, Handle& process, DWORD& processId) {
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
-        return false;
+    if (!StartProcess(commandLine, nullptr, &info)) return false;
     CloseHandle(info.hThread);
     process = Handle(info.hProcess);
     processId = info.dwProcessId;
