@@ -1,5 +1,7 @@
 #include "console/run_launch_win.h"
 
+#include "services/job.h"
+
 #include <utility>
 
 namespace {
@@ -20,19 +22,6 @@ OwnedHandle InheritableCopy(DWORD which) {
         DuplicateHandle(GetCurrentProcess(), own, GetCurrentProcess(), &copy, 0, TRUE,
                         DUPLICATE_SAME_ACCESS);
     return OwnedHandle(copy);
-}
-
-// As the window's launcher makes it: the tree ends with brenkrun however
-// brenkrun ends, and a child that asks to leave the job may.
-OwnedHandle JobFor(HANDLE process) {
-    OwnedHandle job(CreateJobObjectA(nullptr, nullptr));
-    if (!job.valid()) return job;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags =
-        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK;
-    SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
-    if (!AssignProcessToJobObject(job.get(), process)) job.reset();
-    return job;
 }
 
 } // namespace
@@ -76,7 +65,7 @@ Started StartProgram(const Text& path, const Text& commandLine, bool children) {
     started.Process.reset(process.hProcess);
     if (children) {
         // Without a job the program still runs, watched alone.
-        started.Job = JobFor(process.hProcess);
+        started.Job.reset(MakeTreeJob(process.hProcess));
         ResumeThread(thread.get());
     }
     return started;

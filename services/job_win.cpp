@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "services/owned_handle.h"
+
 int32_t JobLiveProcesses(void* job) {
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
     if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
@@ -32,4 +34,16 @@ std::vector<uint32_t> JobProcessIds(void* job) {
                                                       : room * 2;
     }
     return {};
+}
+
+void* MakeTreeJob(void* process) {
+    OwnedHandle job(CreateJobObjectA(nullptr, nullptr));
+    if (!job.valid()) return nullptr;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags =
+        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK;
+    // A job without these limits still watches the tree.
+    SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
+    if (!AssignProcessToJobObject(job.get(), process)) return nullptr;
+    return job.release();
 }

@@ -85,25 +85,6 @@ LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
     return LinkRecord(shell.hProcess, -1);
 }
 
-// Puts the suspended process into a new job before its first instruction
-// runs, so not even its earliest child can start outside the job. Without a
-// job the program runs on by itself: better watched alone than not started.
-// The record's handle is the job's only one (none is inherited), so the tree
-// ends when the record is released after the program was ended, or with
-// Brenk itself, however it ends; and a child that asks to leave the job
-// still starts, outside it and not counted.
-OwnedHandle JobFor(HANDLE process) {
-    OwnedHandle job(CreateJobObjectA(nullptr, nullptr));
-    if (!job.valid()) return job;
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags =
-        JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE | JOB_OBJECT_LIMIT_BREAKAWAY_OK;
-    // A job without these limits still watches the tree.
-    SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits);
-    if (!AssignProcessToJobObject(job.get(), process)) job.reset();
-    return job;
-}
-
 // Under load Wine now and then fails a start with an internal error (about
 // once in 3000 starts while both processors were busy) that the next attempt
 // does not meet. Handed to the shell instead, the program would run as one
@@ -159,7 +140,11 @@ LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char
         OwnedHandle thread(started.hThread);
         OwnedHandle job;
         if (inJob) {
-            job = JobFor(started.hProcess);
+            // In the job before its first instruction runs; without one the
+            // program runs alone: better watched alone than not started. The
+            // record's handle is the job's only one, so the tree ends with
+            // the record after the program was ended, or with Brenk itself.
+            job.reset(MakeTreeJob(started.hProcess));
             ResumeThread(thread.get());
         }
         return LinkRecord(started.hProcess, static_cast<int32_t>(started.dwProcessId),
