@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "services/text.h"
+
 namespace {
 
 // Paths of Linux's /proc go through Wine's \\?\unix\ prefix, which always
@@ -17,19 +19,19 @@ constexpr int64_t StartToleranceTicks = 100;
 // The short command name Linux keeps: at most 15 bytes of the file name.
 constexpr size_t LinuxNameLength = 15;
 
-// A file of /proc by its path there ("uptime", "<pid>\stat").
-OwnedHandle OpenLinuxFile(const char* name) {
-    char path[64];
-    wsprintfA(path, "\\\\?\\unix\\proc\\%s", name);
-    return OwnedHandle(CreateFileA(path, GENERIC_READ,
+// A file of /proc by its path there ("uptime", "<pid>\stat"). Put together
+// by hand: the system's formatting function would cost a library that a
+// console program does not load otherwise.
+OwnedHandle OpenLinuxFile(std::string_view name) {
+    Text path = "\\\\?\\unix\\proc\\";
+    path += name;
+    return OwnedHandle(CreateFileA(path.c_str(), GENERIC_READ,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, 0, nullptr));
 }
 
-OwnedHandle OpenLinuxStat(const char* pid) {
-    char name[32];
-    wsprintfA(name, "%s\\stat", pid);
-    return OpenLinuxFile(name);
+OwnedHandle OpenLinuxStat(std::string_view pid) {
+    return OpenLinuxFile(Text(pid) + "\\stat");
 }
 
 // Reads from the start into buffer: a file of /proc is made afresh at each
@@ -94,9 +96,7 @@ OwnedHandle FindLinuxStat(HANDLE process) {
     FindClose(search);
     const int32_t found = PickLinuxProcess(starts, expected, StartToleranceTicks);
     if (found < 0) return {};
-    char pid[16];
-    wsprintfA(pid, "%lu", static_cast<unsigned long>(pids[static_cast<size_t>(found)]));
-    return OpenLinuxStat(pid);
+    return OpenLinuxStat(IntegerToText(pids[static_cast<size_t>(found)]));
 }
 
 } // namespace
