@@ -2,12 +2,14 @@
 
 #include <windows.h>
 
+#include <delayimp.h>
 #include <objbase.h>
 #include <wincodec.h>
 
 #include <vector>
 
 #include "monitor/history_paint_win.h"
+#include "services/libraries.h"
 
 namespace {
 
@@ -19,6 +21,14 @@ constexpr GUID PngContainer = {
     0x1b7cfaf4, 0x713f, 0x473c, {0xbb, 0xcd, 0x61, 0x37, 0x42, 0x5f, 0xae, 0xaf}};
 constexpr GUID PixelsBgra32 = {
     0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
+
+// The graph's system libraries are bound at their first call (see
+// CMakeLists.txt); each is taken from the system folder by its full path,
+// never from the current folder.
+FARPROC WINAPI FromSystemFolder(unsigned notice, PDelayLoadInfo load) {
+    if (notice != dliNotePreLoadLibrary) return nullptr;
+    return reinterpret_cast<FARPROC>(LoadSystemLibraryByPath(load->szDll));
+}
 
 // One reference to a COM object, released when it goes.
 template <typename Interface> class Com {
@@ -120,6 +130,7 @@ bool Encode(const Text& path, std::vector<uint32_t>& pixels, int32_t width, int3
 
 bool WritePlot(const Text& path, const RunRecord& record, int8_t language, int32_t width,
                int32_t height) {
+    __pfnDliNotifyHook2 = FromSystemFolder;
     std::vector<uint32_t> pixels = Draw(record, language, width, height);
     if (pixels.empty()) return false;
     const ComUse com;

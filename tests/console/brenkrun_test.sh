@@ -8,6 +8,7 @@ export BRENK_BUILD_DIR=$(cd "$2" && pwd)
 BRENKRUN=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
 PROGRAMS=$(cd "$4" && pwd)
 WINE_RUN=$(cd "$(dirname "$0")/../../scripts" && pwd)/wine-run
+CHECK_IMPORTS=$(cd "$(dirname "$0")/../e2e" && pwd)/check_imports.sh
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
@@ -48,6 +49,14 @@ follow_linux() {
 }
 
 case "$SCENARIO" in
+imports) # no Wine needed
+    sh "$CHECK_IMPORTS" "$BRENKRUN"
+    # What every console program loads, and no more: the graph's libraries
+    # are bound when --plot draws, so a start without it does not pay for them.
+    dlls=$(x86_64-w64-mingw32-objdump -p "$BRENKRUN" | sed -n 's/^[[:space:]]*DLL Name: //p' |
+        tr 'A-Z' 'a-z' | sort | tr '\n' ' ')
+    [ "$dlls" = "kernel32.dll msvcrt.dll " ] || fail "loaded at every start: $dlls"
+    ;;
 exit_codes)
     for code in 0 3 255; do
         status=0; brenkrun --quiet "$(program exit_code.exe)" $code || status=$?
