@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#ifndef BRENKRUN_GRAPH_AT_START
 #include <delayimp.h>
+#endif
 #include <objbase.h>
 #include <wincodec.h>
 
@@ -25,10 +27,12 @@ constexpr GUID PixelsBgra32 = {
 // The graph's system libraries are bound at their first call (see
 // CMakeLists.txt); each is taken from the system folder by its full path,
 // never from the current folder.
+#ifndef BRENKRUN_GRAPH_AT_START
 FARPROC WINAPI FromSystemFolder(unsigned notice, PDelayLoadInfo load) {
     if (notice != dliNotePreLoadLibrary) return nullptr;
     return reinterpret_cast<FARPROC>(LoadSystemLibraryByPath(load->szDll));
 }
+#endif
 
 // One reference to a COM object, released when it goes.
 template <typename Interface> class Com {
@@ -130,7 +134,9 @@ bool Encode(const Text& path, std::vector<uint32_t>& pixels, int32_t width, int3
 
 bool WritePlot(const Text& path, const RunRecord& record, int8_t language, int32_t width,
                int32_t height) {
+#ifndef BRENKRUN_GRAPH_AT_START
     __pfnDliNotifyHook2 = FromSystemFolder;
+#endif
     std::vector<uint32_t> pixels = Draw(record, language, width, height);
     if (pixels.empty()) return false;
     const ComUse com;

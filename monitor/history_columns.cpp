@@ -1,6 +1,8 @@
 #include "monitor/history_columns.h"
 
 #include <algorithm>
+#include <array>
+#include <limits>
 
 namespace {
 
@@ -36,6 +38,18 @@ void HistoryColumns::Add(const RecordedPass* first, size_t count) {
     }
 }
 
-uint32_t HistorySpan(uint32_t lastPassMs) {
-    return lastPassMs ? lastPassMs : 1;
+uint32_t HistorySpan(uint32_t lastPassMs, bool running) {
+    if (!running) return std::max<uint32_t>(lastPassMs, 1);
+    constexpr uint64_t Second = 1000;
+    constexpr uint64_t Minute = 60 * Second;
+    constexpr uint64_t Hour = 60 * Minute;
+    constexpr uint64_t Day = 24 * Hour;
+    static constexpr std::array<uint64_t, 19> ends = {
+        10 * Second, 20 * Second, 30 * Second, 1 * Minute,  2 * Minute,  3 * Minute, 5 * Minute,
+        10 * Minute, 15 * Minute, 20 * Minute, 30 * Minute, 1 * Hour,    2 * Hour,   3 * Hour,
+        4 * Hour,    6 * Hour,    8 * Hour,    12 * Hour,   Day};
+    for (const uint64_t end : ends)
+        if (lastPassMs <= end) return static_cast<uint32_t>(end);
+    const uint64_t days = (uint64_t{lastPassMs} + Day - 1) / Day * Day;
+    return static_cast<uint32_t>(std::min<uint64_t>(days, std::numeric_limits<uint32_t>::max()));
 }

@@ -39,5 +39,9 @@ class HistoryColumns {
     std::vector<HistoryColumn> workingSet;
 };
 
-// The time the axis of a run reaches: its last pass, at least 1 ms.
-uint32_t HistorySpan(uint32_t lastPassMs);
+// The time the axis of a run reaches. While the program runs: the first
+// round end at or past its last pass (10 s, 20 s, 30 s, 1 min, 2 min, ...,
+// 24 h, then whole days), so that the axis holds still for many passes and a
+// new pass only lengthens the lines. Once it has ended: its last pass
+// exactly, at least 1 ms, so the finished run fills the plot.
+uint32_t HistorySpan(uint32_t lastPassMs, bool running);

@@ -55,6 +55,7 @@ struct Painter {
     HDC dc;
     int32_t dpi;
     int32_t lineHeight;
+    RECT clip; // what can change: a new pass redraws only a few strips
 
     int32_t Scaled(int32_t value) const { return MulDiv(value, dpi, 96); }
 
@@ -65,6 +66,9 @@ struct Painter {
     }
 
     void Write(int32_t x, int32_t y, const Text& text, COLORREF colour, UINT align) const {
+        if (y >= clip.bottom || y + lineHeight <= clip.top) return;
+        if ((align & TA_CENTER) == TA_RIGHT && x <= clip.left) return;
+        if ((align & TA_CENTER) == TA_LEFT && x >= clip.right) return;
         SetTextColor(dc, colour);
         SetTextAlign(dc, align | TA_TOP);
         TextOutA(dc, x, y, text.data(), static_cast<int>(text.size()));
@@ -75,6 +79,14 @@ struct Painter {
         LineTo(dc, x1, y1);
     }
 };
+
+int32_t LineWidth(const Painter& p) {
+    return std::max(1, p.Scaled(2) - 1);
+}
+
+int32_t MarkRadius(const Painter& p) {
+    return p.Scaled(3);
+}
 
 Text Reading(int64_t value, const char* unit) {
     Text text = GroupDigits(value);
@@ -133,27 +145,41 @@ void PaintSeries(const Painter& p, const RECT& plot, const Series& series, int8_
         PaintExtreme(p, plot, series, series.maximum, "Maximum", true);
         PaintExtreme(p, plot, series, series.minimum, "Minimum", false);
     }
+    const std::vector<HistoryColumn>& columns = *series.columns;
+    const auto count = static_cast<int32_t>(columns.size());
+    int32_t firstAny = 0;
+    while (firstAny < count && !columns[firstAny].Any) ++firstAny;
+    int32_t lastAny = count - 1;
+    while (lastAny > firstAny && !columns[lastAny].Any) --lastAny;
+    if (firstAny == count) return;
+    // Only the columns that can reach into the clipping, and the one with a
+    // reading before and after them, whose joins cross into it.
+    const int32_t reach = LineWidth(p) + 1;
+    int32_t from = std::clamp<int32_t>(p.clip.left - plot.left - reach, firstAny, lastAny);
+    int32_t to = std::clamp<int32_t>(p.clip.right - plot.left + reach, firstAny, lastAny);
+    while (from > firstAny && !columns[from].Any) --from;
+    while (to < lastAny && !columns[to].Any) ++to;
     // Each column from its first reading down or up to its range and on to
     // its last, which the next column joins.
     std::vector<POINT> points;
-    points.reserve(series.columns->size() * 4);
-    for (size_t i = 0; i < series.columns->size(); ++i) {
-        const HistoryColumn& column = (*series.columns)[i];
+    points.reserve(static_cast<size_t>(to - from + 2) * 4);
+    for (int32_t i = from; i <= to; ++i) {
+        const HistoryColumn& column = columns[i];
         if (!column.Any) continue;
-        const int32_t x = plot.left + static_cast<int32_t>(i);
+        const int32_t x = plot.left + i;
         const bool rising = column.Last >= column.First;
         points.push_back({x, HeightOf(column.First, series.axis, plot)});
         points.push_back({x, HeightOf(rising ? column.Low : column.High, series.axis, plot)});
         points.push_back({x, HeightOf(rising ? column.High : column.Low, series.axis, plot)});
         points.push_back({x, HeightOf(column.Last, series.axis, plot)});
     }
-    GdiObject<HPEN> line(CreatePen(PS_SOLID, std::max(1, p.Scaled(2) - 1), series.colour));
+    GdiObject<HPEN> line(CreatePen(PS_SOLID, LineWidth(p), series.colour));
     Selected pen(p.dc, line.get());
-    if (points.size() == 4) points.push_back({points.back().x + 1, points.back().y});
+    if (firstAny == lastAny) points.push_back({points.back().x + 1, points.back().y});
     Polyline(p.dc, points.data(), static_cast<int>(points.size()));
     // The current value as a mark at the end of the line.
-    const POINT last = points.back();
-    const int32_t mark = p.Scaled(3);
+    const POINT last{plot.left + lastAny, HeightOf(columns[lastAny].Last, series.axis, plot)};
+    const int32_t mark = MarkRadius(p);
     GdiObject<HBRUSH> fill(CreateSolidBrush(series.colour));
     Selected brush(p.dc, fill.get());
     Ellipse(p.dc, last.x - mark, last.y - mark, last.x + mark + 1, last.y + mark + 1);
@@ -177,8 +203,66 @@ HFONT MakeGraphFont(int32_t dpi) {
 
 } // namespace
 
-void PaintHistory(HDC dc, const RECT& area, const RunRecord& record, int8_t language,
-                  int32_t dpi) {
+namespace {
+
+// One look at the record: its facts, its last pass and how many it keeps.
+struct Look {
+    RunFacts Facts;
+    RecordedPass Last{};
+    size_t Kept = 0;
+};
+
+Look LookAt(const RunRecord& record) {
+    Look look;
+    record.ForEachBlock([&look](const RecordedPass* first, size_t count) {
+        look.Last = first[count - 1];
+        look.Kept += count;
+    });
+    // After the passes: every pass counted there is counted in the facts.
+    look.Facts = record.Facts();
+    return look;
+}
+
+HistoryFrame FrameOf(const Look& look, int32_t width, int32_t height, int32_t dpi,
+                     int8_t language) {
+    const RunFacts& facts = look.Facts;
+    return {width,
+            height,
+            dpi,
+            language,
+            facts.StartTick,
+            facts.CpuScale,
+            facts.Extremes,
+            HistorySpan(look.Last.Ms, !facts.Finished),
+            facts.Passes - static_cast<int64_t>(look.Kept)};
+}
+
+} // namespace
+
+HistoryFrame HistoryFrameOf(const RunRecord& record, int32_t width, int32_t height, int32_t dpi,
+                            int8_t language, uint32_t* lastMs) {
+    const Look look = LookAt(record);
+    if (lastMs) *lastMs = look.Last.Ms;
+    return FrameOf(look, width, height, dpi, language);
+}
+
+std::vector<RECT> HistoryChanges(const HistoryPicture& picture, uint32_t lastMs) {
+    std::vector<RECT> changes;
+    for (const RECT& plot : picture.Plots) {
+        const HistoryColumns columns(plot.right - plot.left, picture.Frame.SpanMs);
+        const int32_t from = plot.left + std::min(columns.ColumnOf(picture.LastMs),
+                                                  columns.ColumnOf(lastMs));
+        const int32_t to = plot.left + std::max(columns.ColumnOf(picture.LastMs),
+                                                columns.ColumnOf(lastMs));
+        changes.push_back({from - picture.Reach, plot.top - picture.Reach,
+                           to + picture.Reach + 1, plot.bottom + picture.Reach});
+        changes.push_back({0, plot.top - picture.HeaderHeight, picture.Frame.Width, plot.top});
+    }
+    return changes;
+}
+
+HistoryPicture PaintHistory(HDC dc, const RECT& area, const RunRecord& record, int8_t language,
+                            int32_t dpi) {
     if (dpi <= 0) dpi = 96;
     const int savedState = SaveDC(dc);
     GdiObject<HBRUSH> background(CreateSolidBrush(HistoryBackground));
@@ -188,14 +272,16 @@ void PaintHistory(HDC dc, const RECT& area, const RunRecord& record, int8_t lang
     SetBkMode(dc, TRANSPARENT);
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc, &metrics);
-    Painter p{dc, dpi, static_cast<int32_t>(metrics.tmHeight)};
+    Painter p{dc, dpi, static_cast<int32_t>(metrics.tmHeight), area};
+    GetClipBox(dc, &p.clip);
 
-    const RunFacts facts = record.Facts();
-    RecordedPass last{};
-    record.ForEachBlock([&last](const RecordedPass* first, size_t count) {
-        if (count) last = first[count - 1];
-    });
-    const uint32_t lastMs = last.Ms;
+    const Look look = LookAt(record);
+    const RunFacts& facts = look.Facts;
+    const RecordedPass& last = look.Last;
+    HistoryPicture picture;
+    picture.Frame = FrameOf(look, area.right - area.left, area.bottom - area.top, dpi, language);
+    picture.LastMs = last.Ms;
+    const uint32_t span = picture.Frame.SpanMs;
     const RunExtremes& extremes = facts.Extremes;
     const int32_t margin = p.Scaled(8);
     const int32_t header = p.lineHeight + p.Scaled(4);
@@ -218,14 +304,19 @@ void PaintHistory(HDC dc, const RECT& area, const RunRecord& record, int8_t lang
     RECT lower{left, upper.bottom + header, right, 0};
     lower.bottom = lower.top + plotHeight;
 
-    HistoryColumns columns(right - left, HistorySpan(lastMs));
-    // A pass appended since the first look lands in the last column.
-    record.ForEachBlock(
-        [&columns](const RecordedPass* first, size_t count) { columns.Add(first, count); });
+    HistoryColumns columns(right - left, span);
+    // The passes of the look only: one appended since is left to the next
+    // picture, whose changes start at this one's last pass.
+    size_t toAdd = look.Kept;
+    record.ForEachBlock([&columns, &toAdd](const RecordedPass* first, size_t count) {
+        const size_t taken = std::min(count, toAdd);
+        columns.Add(first, taken);
+        toAdd -= taken;
+    });
     load.columns = &columns.Load();
     memory.columns = &columns.WorkingSet();
 
-    const Axis time = TimeAxis(HistorySpan(lastMs), right - left, p.Scaled(60));
+    const Axis time = TimeAxis(span, right - left, p.Scaled(60));
     GdiObject<HPEN> gridPen(CreatePen(PS_SOLID, 1, HistoryGrid));
     GdiObject<HPEN> extremePen(CreatePen(PS_SOLID, std::max(1, p.Scaled(1)), HistoryExtremeColour));
     for (const auto& [plot, series] : {std::pair{upper, &load}, std::pair{lower, &memory}}) {
@@ -242,4 +333,9 @@ void PaintHistory(HDC dc, const RECT& area, const RunRecord& record, int8_t lang
         p.Write(x, lower.bottom + p.Scaled(3), tick.Label, HistoryText, align);
     }
     RestoreDC(dc, savedState);
+    picture.Plots[0] = upper;
+    picture.Plots[1] = lower;
+    picture.HeaderHeight = p.lineHeight + p.Scaled(2);
+    picture.Reach = MarkRadius(p) + LineWidth(p);
+    return picture;
 }

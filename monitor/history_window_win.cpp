@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <vector>
 
 #include "monitor/history_paint_win.h"
 #include "monitor/language.h"
@@ -24,26 +25,138 @@ constexpr int32_t SmallestWidth = 320;
 constexpr int32_t SmallestHeight = 240;
 constexpr DWORD HistoryStyle = WS_OVERLAPPEDWINDOW;
 
-// What the window last showed; a change of any of these repaints it.
-struct Shown {
-    uint64_t startTick = 0;
-    int64_t passes = -1;
-    bool finished = false;
-    bool operator==(const Shown&) const = default;
+// The picture kept in memory while the window lives: a paint with nothing
+// new only puts it on screen again, and a new pass draws only what it
+// changed instead of making, filling and freeing a bitmap of the whole window.
+class BackBuffer {
+  public:
+    BackBuffer() = default;
+    ~BackBuffer() { Release(); }
+    BackBuffer(const BackBuffer&) = delete;
+    BackBuffer& operator=(const BackBuffer&) = delete;
+
+    // A memory DC like the given one holding a width x height bitmap: the
+    // one of the last call, picture and all, while the size is the same.
+    HDC For(HDC like, LONG width, LONG height) {
+        if (memory && width == size.cx && height == size.cy) return memory;
+        Release();
+        memory = CreateCompatibleDC(like);
+        BITMAPINFO format{};
+        format.bmiHeader.biSize = sizeof format.bmiHeader;
+        format.bmiHeader.biWidth = std::max(width, LONG{1});
+        format.bmiHeader.biHeight = -std::max(height, LONG{1});
+        format.bmiHeader.biPlanes = 1;
+        format.bmiHeader.biBitCount = 32;
+        format.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        bitmap = CreateDIBSection(like, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!memory || !bitmap) {
+            Release();
+            return nullptr;
+        }
+        previous = SelectObject(memory, bitmap);
+        size = {width, height};
+        return memory;
+    }
+
+    HDC Memory() const { return memory; }
+
+    void Release() {
+        if (memory && previous) SelectObject(memory, previous);
+        if (bitmap) DeleteObject(bitmap);
+        if (memory) DeleteDC(memory);
+        memory = nullptr;
+        bitmap = nullptr;
+        previous = nullptr;
+        size = {};
+        whole = false;
+    }
+
+    HistoryPicture picture; // what the bitmap shows, once whole
+    bool whole = false;     // every pixel of the bitmap is of that picture
+
+  private:
+    HDC memory = nullptr;
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ previous = nullptr;
+    SIZE size{};
+};
+
+// A region of rectangles, deleted when it goes.
+class Region {
+  public:
+    explicit Region(const std::vector<RECT>& rectangles) : region(CreateRectRgn(0, 0, 0, 0)) {
+        for (const RECT& rectangle : rectangles) {
+            HRGN part = CreateRectRgnIndirect(&rectangle);
+            if (!region || !part || CombineRgn(region, region, part, RGN_OR) == ERROR) ok = false;
+            if (part) DeleteObject(part);
+        }
+    }
+    ~Region() {
+        if (region) DeleteObject(region);
+    }
+    Region(const Region&) = delete;
+    Region& operator=(const Region&) = delete;
+    HRGN get() const { return ok ? region : nullptr; }
+
+  private:
+    HRGN region;
+    bool ok = true;
 };
 
 HWND historyWindow = nullptr;
 // The same for the worker, which only posts to it.
 std::atomic<HWND> wakeWindow{nullptr};
-Shown shown;
+BackBuffer buffer;
 
 const RunRecord& Record() {
     return Monitor.ObservedProgram.Record;
 }
 
-Shown Now() {
-    const RunFacts facts = Record().Facts();
-    return {facts.StartTick, facts.Passes, facts.Finished};
+// Brings the back buffer up to the record and the window, and marks for the
+// next paint what changed: the whole picture when its layout changed,
+// otherwise only the ends of the lines and the current values.
+void Refresh(HWND window) {
+    RECT inner{};
+    GetClientRect(window, &inner);
+    if (inner.right <= 0 || inner.bottom <= 0) return;
+    const int32_t dpi = WindowDpi(window);
+    uint32_t lastMs = 0;
+    const HistoryFrame frame =
+        HistoryFrameOf(Record(), inner.right, inner.bottom, dpi, Monitor.Language, &lastMs);
+    const bool sameFrame = buffer.whole && frame == buffer.picture.Frame;
+    if (sameFrame && lastMs == buffer.picture.LastMs) return;
+    HDC screen = GetDC(window);
+    HDC memory = screen ? buffer.For(screen, inner.right, inner.bottom) : nullptr;
+    if (screen) ReleaseDC(window, screen);
+    if (!memory) return;
+    if (sameFrame) {
+        const Region changed(HistoryChanges(buffer.picture, lastMs));
+        if (changed.get()) {
+            SelectClipRgn(memory, changed.get());
+            const HistoryPicture picture =
+                PaintHistory(memory, inner, Record(), Monitor.Language, dpi);
+            SelectClipRgn(memory, nullptr);
+            // A pass that came between the two looks is drawn whole below.
+            if (picture.Frame == frame && picture.LastMs == lastMs) {
+                buffer.picture = picture;
+                InvalidateRgn(window, changed.get(), FALSE);
+                return;
+            }
+        }
+    }
+    buffer.picture = PaintHistory(memory, inner, Record(), Monitor.Language, dpi);
+    buffer.whole = true;
+    InvalidateRect(window, nullptr, FALSE);
+}
+
+// The back buffer put on screen where the window system asks for it, in one
+// step: no flicker.
+void Show(HWND window, HDC dc, const RECT& dirty) {
+    Refresh(window);
+    if (!buffer.whole) return;
+    BitBlt(dc, dirty.left, dirty.top, dirty.right - dirty.left, dirty.bottom - dirty.top,
+           buffer.Memory(), dirty.left, dirty.top, SRCCOPY);
 }
 
 // The graph into a bitmap of the DC's kind, the size of the inner area.
@@ -60,21 +173,6 @@ HBITMAP PaintBitmap(HWND window, HDC like, const RECT& inner) {
     SelectObject(memory, previous);
     DeleteDC(memory);
     return bitmap;
-}
-
-// Drawn whole into a bitmap first and put on screen in one step: no flicker.
-void Paint(HWND window, HDC dc) {
-    RECT inner{};
-    GetClientRect(window, &inner);
-    HBITMAP bitmap = PaintBitmap(window, dc, inner);
-    if (!bitmap) return;
-    HDC memory = CreateCompatibleDC(dc);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    BitBlt(dc, 0, 0, inner.right, inner.bottom, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, previous);
-    DeleteDC(memory);
-    DeleteObject(bitmap);
-    shown = Now();
 }
 
 void CopyToClipboard(HWND window) {
@@ -105,14 +203,20 @@ LRESULT CALLBACK HistoryProcedure(HWND window, UINT message, WPARAM first, LPARA
     case WM_ERASEBKGND:
         return 1; // the paint covers every pixel
     case WM_PAINT: {
+        // Brought up to date before the paint starts, so that what that
+        // marks is put on screen by this paint.
+        Refresh(window);
         PAINTSTRUCT paint;
-        if (HDC dc = BeginPaint(window, &paint)) Paint(window, dc);
+        if (HDC dc = BeginPaint(window, &paint)) Show(window, dc, paint.rcPaint);
         EndPaint(window, &paint);
         return 0;
     }
-    case WM_PRINTCLIENT:
-        Paint(window, reinterpret_cast<HDC>(first));
+    case WM_PRINTCLIENT: {
+        RECT inner{};
+        GetClientRect(window, &inner);
+        Show(window, reinterpret_cast<HDC>(first), inner);
         return 0;
+    }
     case WM_GETMINMAXINFO: {
         const SIZE least = OuterSize(SmallestWidth, SmallestHeight, WindowDpi(window));
         auto* limits = reinterpret_cast<MINMAXINFO*>(second);
@@ -144,6 +248,7 @@ LRESULT CALLBACK HistoryProcedure(HWND window, UINT message, WPARAM first, LPARA
     case WM_NCDESTROY:
         historyWindow = nullptr;
         wakeWindow.store(nullptr);
+        buffer.Release();
         break;
     default:
         break;
@@ -216,7 +321,8 @@ void FollowHistoryWindow(int32_t event) {
          OnReadings(LastClickPoint())) ||
         (event == EventMenuCommand && LastMenuCommand() == HistoryMenuCommand))
         OpenHistoryWindow();
-    if (historyWindow && Now() != shown) InvalidateRect(historyWindow, nullptr, FALSE);
+    // A minimised window is brought up to date when it is shown again.
+    if (historyWindow && !IsIconic(historyWindow)) Refresh(historyWindow);
 }
 
 void WakeHistoryWindow() {

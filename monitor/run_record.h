@@ -27,6 +27,7 @@ struct RunExtremes {
     int32_t LoadMaximum = 0;
     int64_t WorkingSetMinimum = 0;
     int64_t WorkingSetMaximum = 0;
+    bool operator==(const RunExtremes&) const = default;
 };
 
 // What is known of a run at one moment, copied out under the lock.

@@ -23,7 +23,7 @@ std::vector<RecordedPass> SteadyDay(size_t spikeAt) {
 TEST(HistoryColumns, KeepEverySpikeOfADayIn800Columns) {
     for (const size_t spikeAt : {size_t{0}, size_t{43'210}, size_t{86'399}}) {
         const auto passes = SteadyDay(spikeAt);
-        HistoryColumns columns(800, HistorySpan(passes.back().Ms));
+        HistoryColumns columns(800, HistorySpan(passes.back().Ms, false));
         // Handed over in blocks, as the record does.
         columns.Add(passes.data(), 1000);
         columns.Add(passes.data() + 1000, passes.size() - 1000);
@@ -54,7 +54,7 @@ TEST(HistoryColumns, KeepEverySpikeOfADayIn800Columns) {
 TEST(HistoryColumns, SpreadAShortRunAcrossThePlot) {
     std::vector<RecordedPass> passes;
     for (uint32_t i = 1; i <= 60; ++i) passes.push_back({i * 1000 + 3, static_cast<int32_t>(i), i});
-    HistoryColumns columns(800, HistorySpan(passes.back().Ms));
+    HistoryColumns columns(800, HistorySpan(passes.back().Ms, false));
     columns.Add(passes.data(), passes.size());
     int32_t last = -1;
     for (const auto& pass : passes) {
@@ -66,6 +66,28 @@ TEST(HistoryColumns, SpreadAShortRunAcrossThePlot) {
     EXPECT_EQ(last, 799);
     const auto& load = columns.Load();
     EXPECT_EQ(std::count_if(load.begin(), load.end(), [](auto& c) { return c.Any; }), 60);
+}
+
+// While the program runs the axis ends at a round time and holds still, so a
+// pass only lengthens the lines; the span never falls short of the run and
+// never overflows.
+TEST(HistoryColumns, HoldTheAxisStillWhileTheProgramRuns) {
+    const std::pair<uint32_t, uint32_t> runs[] = {
+        {0, 10'000},          {9'999, 10'000},       {10'000, 10'000},
+        {10'001, 20'000},     {61'000, 120'000},     {86'400'000, 86'400'000},
+        {86'400'001, 172'800'000}, {4'294'000'000, 4'294'967'295}};
+    for (const auto& [last, span] : runs) EXPECT_EQ(HistorySpan(last, true), span) << last;
+    uint32_t previous = HistorySpan(0, true);
+    int changes = 0;
+    for (uint32_t ms = 250; ms <= 62'250; ms += 1000) {
+        const uint32_t span = HistorySpan(ms, true);
+        EXPECT_GE(span, ms);
+        changes += span != previous;
+        previous = span;
+    }
+    EXPECT_EQ(changes, 4); // to 20 s, 30 s, 1 min and 2 min
+    EXPECT_EQ(HistorySpan(0, false), 1u);
+    EXPECT_EQ(HistorySpan(61'003, false), 61'003u);
 }
 
 std::vector<std::string> Labels(const Axis& axis) {
