@@ -113,9 +113,26 @@ const RunRecord& Record() {
     return Monitor.ObservedProgram.Record;
 }
 
-// Brings the back buffer up to the record and the window, and marks for the
-// next paint what changed: the whole picture when its layout changed,
-// otherwise only the ends of the lines and the current values.
+// The strips of a new pass straight onto the window. Under Wine the way
+// through an invalidated area and the paint message costs a pass more than
+// drawing the strips themselves; what the window does not show is clipped.
+void ShowNow(HWND window, HRGN changed) {
+    HDC dc = GetDC(window);
+    if (!dc) {
+        InvalidateRgn(window, changed, FALSE);
+        return;
+    }
+    SelectClipRgn(dc, changed);
+    RECT box{};
+    GetRgnBox(changed, &box);
+    BitBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, buffer.Memory(),
+           box.left, box.top, SRCCOPY);
+    ReleaseDC(window, dc);
+}
+
+// Brings the back buffer up to the record and the window: the whole picture
+// when its layout changed, marked for the next paint; otherwise only the ends
+// of the lines and the current values, shown at once.
 void Refresh(HWND window) {
     RECT inner{};
     GetClientRect(window, &inner);
@@ -140,7 +157,7 @@ void Refresh(HWND window) {
             // A pass that came between the two looks is drawn whole below.
             if (picture.Frame == frame && picture.LastMs == lastMs) {
                 buffer.picture = picture;
-                InvalidateRgn(window, changed.get(), FALSE);
+                ShowNow(window, changed.get());
                 return;
             }
         }
