@@ -68,6 +68,15 @@ HandedText* NewHandedText(HWND window, int32_t number, const char* text) {
     return handed;
 }
 
+bool SameText(HWND control, const char* text) {
+    const size_t length = std::strlen(text);
+    if (static_cast<size_t>(GetWindowTextLengthA(control)) != length) return false;
+    std::unique_ptr<char[]> shown(new (std::nothrow) char[length + 1]);
+    if (!shown) return false;
+    const int copied = GetWindowTextA(control, shown.get(), static_cast<int>(length + 1));
+    return static_cast<size_t>(copied) == length && std::memcmp(shown.get(), text, length) == 0;
+}
+
 } // namespace
 
 // Called on a thread that does not own the control: the text waits in the
@@ -116,6 +125,10 @@ bool ApplyHandedOverTexts(HWND window) {
     for (HandedText* handed = mine; handed; handed = handed->next) {
         ControlRecord* record = LiveControl(handed->number);
         if (!record || GetAncestor(record->handle.load(), GA_ROOT) != window) continue;
+        // The same text again (a program at rest reads the same each pass)
+        // is left alone: setting it would only draw the control anew.
+        if (!record->kind->SetText && SameText(record->handle.load(), handed->text.get()))
+            continue;
         // Set by the program, not typed: no change event.
         KeepPendingEvent keep;
         SetTextHere(*record, handed->text.get());
