@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#ifndef BRENKRUN_GRAPH_AT_START
-#include <delayimp.h>
-#endif
 #include <objbase.h>
 #include <wincodec.h>
 
@@ -24,15 +21,31 @@ constexpr GUID PngContainer = {
 constexpr GUID PixelsBgra32 = {
     0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
 
-// The graph's system libraries are bound at their first call (see
-// CMakeLists.txt); each is taken from the system folder by its full path,
-// never from the current folder.
-#ifndef BRENKRUN_GRAPH_AT_START
-FARPROC WINAPI FromSystemFolder(unsigned notice, PDelayLoadInfo load) {
-    if (notice != dliNotePreLoadLibrary) return nullptr;
-    return reinterpret_cast<FARPROC>(LoadSystemLibraryByPath(load->szDll));
-}
-#endif
+// COM's library, loaded when a picture is written rather than at every
+// start (under Wine it brings the window library with it, which costs a
+// console program more than the rest of its start); from the system folder
+// by its full path, never from the current folder.
+struct ComLibrary {
+    using Initialize = HRESULT(WINAPI*)(void*, DWORD);
+    using Uninitialize = void(WINAPI*)();
+    using Create = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
+
+    ComLibrary() {
+        auto* module = static_cast<HMODULE>(LoadSystemLibraryByPath("ole32.dll"));
+        if (!module) return;
+        initialize = reinterpret_cast<Initialize>(
+            reinterpret_cast<void*>(GetProcAddress(module, "CoInitializeEx")));
+        uninitialize = reinterpret_cast<Uninitialize>(
+            reinterpret_cast<void*>(GetProcAddress(module, "CoUninitialize")));
+        create = reinterpret_cast<Create>(
+            reinterpret_cast<void*>(GetProcAddress(module, "CoCreateInstance")));
+    }
+    bool Ready() const { return initialize && uninitialize && create; }
+
+    Initialize initialize = nullptr;
+    Uninitialize uninitialize = nullptr;
+    Create create = nullptr;
+};
 
 // One reference to a COM object, released when it goes.
 template <typename Interface> class Com {
@@ -54,15 +67,20 @@ template <typename Interface> class Com {
 // COM for this thread while the picture is written.
 class ComUse {
   public:
-    ComUse() : result(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    explicit ComUse(const ComLibrary& library)
+        : library(library),
+          result(library.Ready() ? library.initialize(nullptr, COINIT_APARTMENTTHREADED |
+                                                                   COINIT_DISABLE_OLE1DDE)
+                                 : E_FAIL) {}
     ~ComUse() {
-        if (SUCCEEDED(result)) CoUninitialize();
+        if (SUCCEEDED(result)) library.uninitialize();
     }
     ComUse(const ComUse&) = delete;
     ComUse& operator=(const ComUse&) = delete;
     bool Ready() const { return SUCCEEDED(result) || result == RPC_E_CHANGED_MODE; }
 
   private:
+    const ComLibrary& library;
     HRESULT result;
 };
 
@@ -98,8 +116,8 @@ std::vector<uint32_t> Draw(const RunRecord& record, int8_t language, int32_t wid
 
 // created: set once the file is made, so that a failure removes only what
 // it made.
-bool Encode(const Text& path, std::vector<uint32_t>& pixels, int32_t width, int32_t height,
-            bool* created) {
+bool Encode(const ComLibrary& com, const Text& path, std::vector<uint32_t>& pixels, int32_t width,
+            int32_t height, bool* created) {
     const int size = static_cast<int>(path.size()) + 1;
     std::vector<wchar_t> widePath(path.size() + 1);
     if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), size, widePath.data(), size) <= 0)
@@ -111,9 +129,9 @@ bool Encode(const Text& path, std::vector<uint32_t>& pixels, int32_t width, int3
     Com<IPropertyBag2> options;
     WICPixelFormatGUID format = PixelsBgra32;
     const UINT stride = static_cast<UINT>(width) * 4;
-    return SUCCEEDED(CoCreateInstance(ImagingFactoryClass, nullptr, CLSCTX_INPROC_SERVER,
-                                      __uuidof(IWICImagingFactory),
-                                      reinterpret_cast<void**>(factory.put()))) &&
+    return SUCCEEDED(com.create(ImagingFactoryClass, nullptr, CLSCTX_INPROC_SERVER,
+                                __uuidof(IWICImagingFactory),
+                                reinterpret_cast<void**>(factory.put()))) &&
            SUCCEEDED(factory->CreateStream(stream.put())) &&
            SUCCEEDED(stream->InitializeFromFilename(widePath.data(), GENERIC_WRITE)) &&
            (*created = true) &&
@@ -134,16 +152,14 @@ bool Encode(const Text& path, std::vector<uint32_t>& pixels, int32_t width, int3
 
 bool WritePlot(const Text& path, const RunRecord& record, int8_t language, int32_t width,
                int32_t height) {
-#ifndef BRENKRUN_GRAPH_AT_START
-    __pfnDliNotifyHook2 = FromSystemFolder;
-#endif
     std::vector<uint32_t> pixels = Draw(record, language, width, height);
     if (pixels.empty()) return false;
-    const ComUse com;
+    const ComLibrary library;
+    const ComUse com(library);
     if (!com.Ready()) return false;
     // The stream closes its file as it is released, before a failed one goes.
     bool created = false;
-    if (Encode(path, pixels, width, height, &created)) return true;
+    if (Encode(library, path, pixels, width, height, &created)) return true;
     if (created) DeleteFileA(path.c_str());
     return false;
 }

@@ -39,6 +39,25 @@ class Selected {
     HGDIOBJ previous;
 };
 
+// A rectangle filled, and one framed a pixel wide inside its edges, with a
+// brush: the window system's own calls for these would make a console
+// program load its window library for nothing but them.
+void FillArea(HDC dc, const RECT& area, HBRUSH brush) {
+    Selected chosen(dc, brush);
+    PatBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, PATCOPY);
+}
+
+void FrameArea(HDC dc, const RECT& area, HBRUSH brush) {
+    const int32_t width = area.right - area.left;
+    const int32_t height = area.bottom - area.top;
+    if (width <= 0 || height <= 0) return;
+    Selected chosen(dc, brush);
+    PatBlt(dc, area.left, area.top, width, 1, PATCOPY);
+    PatBlt(dc, area.left, area.bottom - 1, width, 1, PATCOPY);
+    PatBlt(dc, area.left, area.top, 1, height, PATCOPY);
+    PatBlt(dc, area.right - 1, area.top, 1, height, PATCOPY);
+}
+
 struct Series {
     const char* title;
     const char* unit; // of the values written out, as the readings write them
@@ -55,7 +74,7 @@ struct Painter {
     HDC dc;
     int32_t dpi;
     int32_t lineHeight;
-    RECT clip; // what can change: a new pass redraws only a few strips
+    int32_t widestChar;
 
     int32_t Scaled(int32_t value) const { return MulDiv(value, dpi, 96); }
 
@@ -66,9 +85,14 @@ struct Painter {
     }
 
     void Write(int32_t x, int32_t y, const Text& text, COLORREF colour, UINT align) const {
-        if (y >= clip.bottom || y + lineHeight <= clip.top) return;
-        if ((align & TA_CENTER) == TA_RIGHT && x <= clip.left) return;
-        if ((align & TA_CENTER) == TA_LEFT && x >= clip.right) return;
+        // A new pass redraws a few strips only: a text wholly outside them
+        // is not drawn at all (its width guessed on the wide side).
+        const int32_t width = static_cast<int32_t>(text.size()) * widestChar;
+        const int32_t left = (align & TA_CENTER) == TA_CENTER ? x - width / 2
+                             : (align & TA_CENTER) == TA_RIGHT ? x - width
+                                                               : x;
+        const RECT box{left, y, left + width, y + lineHeight};
+        if (!RectVisible(dc, &box)) return;
         SetTextColor(dc, colour);
         SetTextAlign(dc, align | TA_TOP);
         TextOutA(dc, x, y, text.data(), static_cast<int>(text.size()));
@@ -82,6 +106,12 @@ struct Painter {
 
 int32_t LineWidth(const Painter& p) {
     return std::max(1, p.Scaled(2) - 1);
+}
+
+// Between a plot and the row of its title and current value: more than a
+// line's pen reaches past the plot's top.
+int32_t HeaderGap(const Painter& p) {
+    return p.Scaled(2);
 }
 
 int32_t MarkRadius(const Painter& p) {
@@ -131,9 +161,23 @@ void PaintExtreme(const Painter& p, const RECT& plot, const Series& series, int6
     p.Write(plot.left + p.Scaled(4), textTop, label, HistoryExtremeColour, TA_LEFT);
 }
 
+// The part of plot (its bounding box) that the DC's clipping lets through;
+// the whole plot when the DC has no clipping.
+RECT VisibleInside(HDC dc, const RECT& plot) {
+    RECT seen = plot;
+    HRGN clipping = CreateRectRgn(0, 0, 0, 0);
+    HRGN inside = CreateRectRgnIndirect(&plot);
+    if (clipping && inside && GetClipRgn(dc, clipping) == 1 &&
+        CombineRgn(inside, inside, clipping, RGN_AND) != ERROR)
+        GetRgnBox(inside, &seen);
+    if (inside) DeleteObject(inside);
+    if (clipping) DeleteObject(clipping);
+    return seen;
+}
+
 void PaintSeries(const Painter& p, const RECT& plot, const Series& series, int8_t language,
                  HPEN extremePen) {
-    const int32_t header = plot.top - p.lineHeight - p.Scaled(2);
+    const int32_t header = plot.top - p.lineHeight - HeaderGap(p);
     p.Write(plot.left, header, series.title, HistoryText, TA_LEFT);
     if (!series.seeded) return;
     Text current = CurrentCaption(language);
@@ -154,9 +198,10 @@ void PaintSeries(const Painter& p, const RECT& plot, const Series& series, int8_
     if (firstAny == count) return;
     // Only the columns that can reach into the clipping, and the one with a
     // reading before and after them, whose joins cross into it.
+    const RECT seen = VisibleInside(p.dc, plot);
     const int32_t reach = LineWidth(p) + 1;
-    int32_t from = std::clamp<int32_t>(p.clip.left - plot.left - reach, firstAny, lastAny);
-    int32_t to = std::clamp<int32_t>(p.clip.right - plot.left + reach, firstAny, lastAny);
+    int32_t from = std::clamp<int32_t>(seen.left - plot.left - reach, firstAny, lastAny);
+    int32_t to = std::clamp<int32_t>(seen.right - plot.left + reach, firstAny, lastAny);
     while (from > firstAny && !columns[from].Any) --from;
     while (to < lastAny && !columns[to].Any) ++to;
     // Each column from its first reading down or up to its range and on to
@@ -256,7 +301,9 @@ std::vector<RECT> HistoryChanges(const HistoryPicture& picture, uint32_t lastMs)
                                                 columns.ColumnOf(lastMs));
         changes.push_back({from - picture.Reach, plot.top - picture.Reach,
                            to + picture.Reach + 1, plot.bottom + picture.Reach});
-        changes.push_back({0, plot.top - picture.HeaderHeight, picture.Frame.Width, plot.top});
+        // The row of the current value ends above where a line can reach.
+        changes.push_back({0, plot.top - picture.HeaderHeight, picture.Frame.Width,
+                           plot.top - picture.HeaderGap});
     }
     return changes;
 }
@@ -266,14 +313,14 @@ HistoryPicture PaintHistory(HDC dc, const RECT& area, const RunRecord& record, i
     if (dpi <= 0) dpi = 96;
     const int savedState = SaveDC(dc);
     GdiObject<HBRUSH> background(CreateSolidBrush(HistoryBackground));
-    FillRect(dc, &area, background.get());
+    FillArea(dc, area, background.get());
     GdiObject<HFONT> font(MakeGraphFont(dpi));
     if (font.get()) SelectObject(dc, font.get());
     SetBkMode(dc, TRANSPARENT);
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc, &metrics);
-    Painter p{dc, dpi, static_cast<int32_t>(metrics.tmHeight), area};
-    GetClipBox(dc, &p.clip);
+    Painter p{dc, dpi, static_cast<int32_t>(metrics.tmHeight),
+              static_cast<int32_t>(std::max<LONG>(metrics.tmMaxCharWidth, 1))};
 
     const Look look = LookAt(record);
     const RunFacts& facts = look.Facts;
@@ -321,7 +368,7 @@ HistoryPicture PaintHistory(HDC dc, const RECT& area, const RunRecord& record, i
     GdiObject<HPEN> extremePen(CreatePen(PS_SOLID, std::max(1, p.Scaled(1)), HistoryExtremeColour));
     for (const auto& [plot, series] : {std::pair{upper, &load}, std::pair{lower, &memory}}) {
         PaintGrid(p, plot, series->axis, time, gridPen.get());
-        FrameRect(dc, &plot, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
+        FrameArea(dc, plot, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
         PaintSeries(p, plot, *series, language, extremePen.get());
     }
     const int32_t width = right - 1 - left;
@@ -335,7 +382,8 @@ HistoryPicture PaintHistory(HDC dc, const RECT& area, const RunRecord& record, i
     RestoreDC(dc, savedState);
     picture.Plots[0] = upper;
     picture.Plots[1] = lower;
-    picture.HeaderHeight = p.lineHeight + p.Scaled(2);
+    picture.HeaderHeight = p.lineHeight + HeaderGap(p);
+    picture.HeaderGap = HeaderGap(p);
     picture.Reach = MarkRadius(p) + LineWidth(p);
     return picture;
 }

@@ -37,7 +37,8 @@ struct HistoryPicture {
     HistoryFrame Frame;
     uint32_t LastMs = 0; // the last pass drawn
     RECT Plots[2]{};     // the load, the working set
-    int32_t HeaderHeight = 0; // the row of title and current value over each plot
+    int32_t HeaderHeight = 0; // the row of title and current value over each plot,
+    int32_t HeaderGap = 0;    // and how far above the plot that row ends
     int32_t Reach = 0;        // how far a line's end and its mark reach past a point
 };
 

@@ -54,14 +54,16 @@ TEST(HistoryPaint, StripsOfEachNewPassGiveThePictureDrawnWhole) {
     for (const int32_t dpi : {96, 144}) {
         RunRecord record;
         record.Begin(1000, CpuScaleOneClamped, 1000);
-        // The first two passes hold the extremes, so the frame stays.
+        // The first two passes hold the extremes, so the frame stays; later
+        // passes meet them again, at the plots' very edges.
         record.Append({250, 10, 50 << 20});
-        record.Append({1250, 90, 80 << 20});
+        record.Append({1250, 100, 80 << 20});
         Picture kept;
         HistoryPicture picture = PaintHistory(kept.Dc(), area, record, German, dpi);
         for (uint32_t pass = 2; pass < 10; ++pass) {
-            record.Append({pass * 1000 + 250, static_cast<int32_t>(20 + pass * 7 % 60),
-                           (55 + pass * 3 % 20) << 20});
+            const bool edge = pass % 3 == 1;
+            record.Append({pass * 1000 + 250, edge ? 100 : static_cast<int32_t>(20 + pass * 7 % 60),
+                           (edge ? 80 : 55 + pass * 3 % 20) << 20});
             uint32_t lastMs = 0;
             ASSERT_EQ(HistoryFrameOf(record, Width, Height, dpi, German, &lastMs), picture.Frame);
             HRGN changed = CreateRectRgn(0, 0, 0, 0);
