@@ -56,11 +56,16 @@ Started StartProgram(const Text& path, const Text& commandLine, bool children) {
     Text line = commandLine;
     PROCESS_INFORMATION process{};
     const DWORD creation = children ? CREATE_SUSPENDED : 0;
-    if (!CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, TRUE, creation, nullptr,
-                        nullptr, &startup, &process)) {
+    // Under load Wine now and then fails a start with an internal error that
+    // the next attempt does not meet; nothing was started when it failed.
+    for (int attempt = 1;; ++attempt) {
+        if (CreateProcessA(path.c_str(), line.data(), nullptr, nullptr, TRUE, creation, nullptr,
+                           nullptr, &startup, &process))
+            break;
         started.Error = GetLastError();
-        return started;
+        if (attempt == 3 || started.Error != ERROR_INTERNAL_ERROR) return started;
     }
+    started.Error = 0;
     OwnedHandle thread(process.hThread);
     started.Process.reset(process.hProcess);
     if (children) {
