@@ -285,25 +285,29 @@ HistoryFrame FrameOf(const Look& look, int32_t width, int32_t height, int32_t dp
 } // namespace
 
 HistoryFrame HistoryFrameOf(const RunRecord& record, int32_t width, int32_t height, int32_t dpi,
-                            int8_t language, uint32_t* lastMs) {
+                            int8_t language, RecordedPass* last) {
     const Look look = LookAt(record);
-    if (lastMs) *lastMs = look.Last.Ms;
+    if (last) *last = look.Last;
     return FrameOf(look, width, height, dpi, language);
 }
 
-std::vector<RECT> HistoryChanges(const HistoryPicture& picture, uint32_t lastMs) {
+std::vector<RECT> HistoryChanges(const HistoryPicture& picture, const RecordedPass& last) {
     std::vector<RECT> changes;
-    for (const RECT& plot : picture.Plots) {
+    // A program at rest reads the same each pass: its rows stay as they are.
+    const bool rowChanged[2] = {last.Load != picture.Last.Load,
+                                last.WorkingSet != picture.Last.WorkingSet};
+    for (int plotIndex = 0; plotIndex < 2; ++plotIndex) {
+        const RECT& plot = picture.Plots[plotIndex];
         const HistoryColumns columns(plot.right - plot.left, picture.Frame.SpanMs);
-        const int32_t from = plot.left + std::min(columns.ColumnOf(picture.LastMs),
-                                                  columns.ColumnOf(lastMs));
-        const int32_t to = plot.left + std::max(columns.ColumnOf(picture.LastMs),
-                                                columns.ColumnOf(lastMs));
-        changes.push_back({from - picture.Reach, plot.top - picture.Reach,
-                           to + picture.Reach + 1, plot.bottom + picture.Reach});
+        const int32_t was = columns.ColumnOf(picture.Last.Ms);
+        const int32_t now = columns.ColumnOf(last.Ms);
+        changes.push_back({plot.left + std::min(was, now) - picture.Reach, plot.top - picture.Reach,
+                           plot.left + std::max(was, now) + picture.Reach + 1,
+                           plot.bottom + picture.Reach});
         // The row of the current value ends above where a line can reach.
-        changes.push_back({0, plot.top - picture.HeaderHeight, picture.Frame.Width,
-                           plot.top - picture.HeaderGap});
+        if (rowChanged[plotIndex])
+            changes.push_back({0, plot.top - picture.HeaderHeight, picture.Frame.Width,
+                               plot.top - picture.HeaderGap});
     }
     return changes;
 }
@@ -327,7 +331,7 @@ HistoryPicture PaintHistory(HDC dc, const RECT& area, const RunRecord& record, i
     const RecordedPass& last = look.Last;
     HistoryPicture picture;
     picture.Frame = FrameOf(look, area.right - area.left, area.bottom - area.top, dpi, language);
-    picture.LastMs = last.Ms;
+    picture.Last = last;
     const uint32_t span = picture.Frame.SpanMs;
     const RunExtremes& extremes = facts.Extremes;
     const int32_t margin = p.Scaled(8);

@@ -35,7 +35,7 @@ struct HistoryFrame {
 // What a picture shows and where: enough to tell what a later pass changes.
 struct HistoryPicture {
     HistoryFrame Frame;
-    uint32_t LastMs = 0; // the last pass drawn
+    RecordedPass Last{}; // the last pass drawn
     RECT Plots[2]{};     // the load, the working set
     int32_t HeaderHeight = 0; // the row of title and current value over each plot,
     int32_t HeaderGap = 0;    // and how far above the plot that row ends
@@ -43,14 +43,14 @@ struct HistoryPicture {
 };
 
 // The frame a picture of record into a width x height area would have now,
-// and the time of the record's last pass.
+// and the record's last pass.
 HistoryFrame HistoryFrameOf(const RunRecord& record, int32_t width, int32_t height, int32_t dpi,
-                            int8_t language, uint32_t* lastMs);
+                            int8_t language, RecordedPass* last);
 
-// The areas of picture to draw again so that it shows the run up to a last
-// pass at lastMs, for a record whose frame is still the picture's: the end of
-// each line with its mark, and the rows of the current values.
-std::vector<RECT> HistoryChanges(const HistoryPicture& picture, uint32_t lastMs);
+// The areas of picture to draw again so that it shows the run up to its last
+// pass, for a record whose frame is still the picture's: the end of each
+// line with its mark, and the row of a current value that changed.
+std::vector<RECT> HistoryChanges(const HistoryPicture& picture, const RecordedPass& last);
 
 // Draws the run kept in record into area of dc: the processor load above,
 // the working set below, over one time axis from the start of the run; each

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <vector>
 
 #include "monitor/history_paint_win.h"
@@ -35,11 +34,13 @@ class BackBuffer {
     BackBuffer(const BackBuffer&) = delete;
     BackBuffer& operator=(const BackBuffer&) = delete;
 
-    // A memory DC like the given one holding a width x height bitmap: the
+    // A memory DC like the window's holding a width x height bitmap: the
     // one of the last call, picture and all, while the size is the same.
-    HDC For(HDC like, LONG width, LONG height) {
+    HDC For(HWND window, LONG width, LONG height) {
         if (memory && width == size.cx && height == size.cy) return memory;
         Release();
+        HDC like = GetDC(window);
+        if (!like) return nullptr;
         memory = CreateCompatibleDC(like);
         BITMAPINFO format{};
         format.bmiHeader.biSize = sizeof format.bmiHeader;
@@ -50,6 +51,7 @@ class BackBuffer {
         format.bmiHeader.biCompression = BI_RGB;
         void* bits = nullptr;
         bitmap = CreateDIBSection(like, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+        ReleaseDC(window, like);
         if (!memory || !bitmap) {
             Release();
             return nullptr;
@@ -105,8 +107,6 @@ class Region {
 };
 
 HWND historyWindow = nullptr;
-// The same for the worker, which only posts to it.
-std::atomic<HWND> wakeWindow{nullptr};
 BackBuffer buffer;
 
 const RunRecord& Record() {
@@ -138,24 +138,22 @@ void Refresh(HWND window) {
     GetClientRect(window, &inner);
     if (inner.right <= 0 || inner.bottom <= 0) return;
     const int32_t dpi = WindowDpi(window);
-    uint32_t lastMs = 0;
+    RecordedPass last{};
     const HistoryFrame frame =
-        HistoryFrameOf(Record(), inner.right, inner.bottom, dpi, Monitor.Language, &lastMs);
+        HistoryFrameOf(Record(), inner.right, inner.bottom, dpi, Monitor.Language, &last);
     const bool sameFrame = buffer.whole && frame == buffer.picture.Frame;
-    if (sameFrame && lastMs == buffer.picture.LastMs) return;
-    HDC screen = GetDC(window);
-    HDC memory = screen ? buffer.For(screen, inner.right, inner.bottom) : nullptr;
-    if (screen) ReleaseDC(window, screen);
+    if (sameFrame && last == buffer.picture.Last) return;
+    HDC memory = buffer.For(window, inner.right, inner.bottom);
     if (!memory) return;
     if (sameFrame) {
-        const Region changed(HistoryChanges(buffer.picture, lastMs));
+        const Region changed(HistoryChanges(buffer.picture, last));
         if (changed.get()) {
             SelectClipRgn(memory, changed.get());
             const HistoryPicture picture =
                 PaintHistory(memory, inner, Record(), Monitor.Language, dpi);
             SelectClipRgn(memory, nullptr);
             // A pass that came between the two looks is drawn whole below.
-            if (picture.Frame == frame && picture.LastMs == lastMs) {
+            if (picture.Frame == frame && picture.Last == last) {
                 buffer.picture = picture;
                 ShowNow(window, changed.get());
                 return;
@@ -264,7 +262,6 @@ LRESULT CALLBACK HistoryProcedure(HWND window, UINT message, WPARAM first, LPARA
         break;
     case WM_NCDESTROY:
         historyWindow = nullptr;
-        wakeWindow.store(nullptr);
         buffer.Release();
         break;
     default:
@@ -328,7 +325,6 @@ void OpenHistoryWindow() {
                                     HistoryStyle, at.x, at.y, outer.cx, outer.cy, owner, nullptr,
                                     GetModuleHandleA(nullptr), nullptr);
     if (!historyWindow) return;
-    wakeWindow.store(historyWindow);
     ShowWindow(historyWindow, SW_SHOWNORMAL);
     SetForegroundWindow(historyWindow);
 }
@@ -340,9 +336,4 @@ void FollowHistoryWindow(int32_t event) {
         OpenHistoryWindow();
     // A minimised window is brought up to date when it is shown again.
     if (historyWindow && !IsIconic(historyWindow)) Refresh(historyWindow);
-}
-
-void WakeHistoryWindow() {
-    // Any message wakes the main loop's wait, which then repaints as needed.
-    if (HWND window = wakeWindow.load()) PostMessageA(window, WM_NULL, 0, 0);
 }

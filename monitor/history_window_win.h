@@ -14,7 +14,3 @@ void OpenHistoryWindow();
 // or the system-menu item opens the window; while it is open it is repainted
 // when the run has moved on (a pass, its end, a new start).
 void FollowHistoryWindow(int32_t event);
-
-// Any thread: the record has taken a pass; the open window repaints when the
-// main loop has woken for it.
-void WakeHistoryWindow();

@@ -17,6 +17,7 @@ struct RecordedPass {
     uint32_t Ms = 0;        // since the start of the run
     int32_t Load = 0;       // processor load in the run's scale
     int64_t WorkingSet = 0; // bytes
+    bool operator==(const RecordedPass&) const = default;
 };
 static_assert(sizeof(RecordedPass) == 16, "a pass costs 16 bytes");
 

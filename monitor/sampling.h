@@ -12,8 +12,7 @@
 //                                program's end
 //   uint64_t Tick()              the ms clock the record's start was read on
 //   void LogPass(const Readings&, uint64_t msSinceStart)
-//                                once the record holds a pass shown: its
-//                                log row, and a word to the views
+//                                the log row of a pass shown
 #pragma once
 
 #include <cstdint>
@@ -51,17 +50,18 @@ template <typename Sampling> void SamplingPass(MonitorState& state, Sampling& wa
     state.ValuesText = ValuesText(state.Readings, state.RowBreaks);
 }
 
-// The pass just shown, into the record and the log, so that both hold what
-// the window showed. A program that ended before the first pass showed
-// nothing, and nothing is kept.
-template <typename Sampling> void KeepShownPass(MonitorState& state, Sampling& watch) {
-    if (state.ValuesText.empty()) return;
+// The pass about to be shown, into the record, so that the views the
+// hand-over wakes find it there: one wake-up a pass serves them all. A
+// program that ended before the first pass showed nothing, and nothing is
+// kept. Returns the pass's time since the start, or -1 when none was kept.
+template <typename Sampling> int64_t KeepShownPass(MonitorState& state, Sampling& watch) {
+    if (state.ValuesText.empty()) return -1;
     auto& record = state.ObservedProgram.Record;
     const uint64_t start = record.Facts().StartTick;
     const uint64_t now = watch.Tick();
     const uint64_t ms = now > start ? now - start : 0;
     record.Append(PassOf(state.Readings, ms));
-    watch.LogPass(state.Readings, ms);
+    return static_cast<int64_t>(ms);
 }
 
 // The worker: while Monitoring is 1, a pass, the hand-over, and the pause.
@@ -72,8 +72,10 @@ template <typename Sampling>
 uint32_t RunSamplingWorker(MonitorState& state, Sampling& watch, int32_t interval) {
     while (state.Monitoring.load() == 1) {
         SamplingPass(state, watch);
+        const int64_t kept = KeepShownPass(state, watch);
         watch.HandOver(state.ValuesText);
-        KeepShownPass(state, watch);
+        // The log holds what the window showed; its write waits for no view.
+        if (kept >= 0) watch.LogPass(state.Readings, static_cast<uint64_t>(kept));
         switch (watch.Pause(interval)) {
         case PauseEnd::Stop:
             return 0;

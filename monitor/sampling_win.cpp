@@ -6,7 +6,6 @@
 #include <memory>
 #include <vector>
 
-#include "monitor/history_window_win.h"
 #include "monitor/monitor_win.h"
 #include "monitor/sampling.h"
 #include "monitor/job_sampler_win.h"
@@ -60,9 +59,6 @@ class WindowsSampling {
 
     void LogPass(const Readings& readings, uint64_t msSinceStart) {
         WriteReadingLog(LogRowLine(LocalLogTime(), msSinceStart, readings));
-        // The hand-over woke the main loop before the pass was kept: the
-        // history window is told again now that the record holds it.
-        WakeHistoryWindow();
     }
 
   private:

@@ -32,7 +32,12 @@ struct FakeWatch {
         row[RamCurrent] = Ended() ? 0 : 8'000'000;
     }
     bool Ended() const { return sampled > passes; }
-    void HandOver(const Text& values) { handed.push_back(values); }
+    void HandOver(const Text& values) {
+        handed.push_back(values);
+        if (record) keptAtHandOver.push_back(record->Facts().Passes);
+    }
+    const RunRecord* record = nullptr; // what the views woken by a hand-over read
+    std::vector<int64_t> keptAtHandOver;
     uint64_t Tick() const { return tick; }
     void LogPass(const Readings&, uint64_t msSinceStart) { logged.push_back(msSinceStart); }
     std::vector<uint64_t> logged;
@@ -54,11 +59,14 @@ MonitorState& Observing(MonitorState& state) {
 TEST(SamplingWorker, EndsAtOnceOnTheProgramsEndKeepingTheLastFigures) {
     MonitorState state;
     FakeWatch watch(2, {PauseEnd::Interval});
+    watch.record = &state.ObservedProgram.Record;
     RunSamplingWorker(Observing(state), watch, 1000);
     // Two passes handed over, then the last figures once more for the main loop.
     ASSERT_EQ(watch.handed.size(), 3u);
     EXPECT_EQ(watch.sampled, 2) << "no pass over the ended program";
     EXPECT_EQ(watch.handed[2], watch.handed[1]);
+    // The one wake-up of a hand-over finds its pass already in the record.
+    EXPECT_EQ(watch.keptAtHandOver, (std::vector<int64_t>{1, 2, 2}));
     EXPECT_EQ(state.Readings.Row,
               (std::array<int64_t, 6>{10, 10, 8'000'000, 8'000'000, 10, 8'000'000}));
     // The record and the log hold the passes shown, at their time since the start.
