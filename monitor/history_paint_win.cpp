@@ -1,6 +1,7 @@
 #include "monitor/history_paint_win.h"
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -238,13 +239,60 @@ int32_t LabelRoom(const Painter& p, const Axis& a, const Axis& b) {
     return widest;
 }
 
-HFONT MakeGraphFont(int32_t dpi) {
+LOGFONTA GraphFont(int32_t dpi) {
     LOGFONTA font{};
     GetObjectA(GetStockObject(DEFAULT_GUI_FONT), sizeof font, &font);
     font.lfHeight = -MulDiv(8, dpi, 72);
     font.lfWidth = 0;
-    return CreateFontIndirectA(&font);
+    return font;
 }
+
+// Whether the DC's font is already the one wanted: a kept picture holds the
+// graph's font, and choosing a font is what a pass would cost most under
+// Wine (the display driver looks up its settings again at every choice).
+bool HoldsFont(HDC dc, const LOGFONTA& wanted) {
+    LOGFONTA held{};
+    HGDIOBJ font = GetCurrentObject(dc, OBJ_FONT);
+    return font && GetObjectA(font, sizeof held, &held) == sizeof held &&
+           held.lfHeight == wanted.lfHeight && held.lfWidth == wanted.lfWidth &&
+           held.lfWeight == wanted.lfWeight && held.lfItalic == wanted.lfItalic &&
+           held.lfCharSet == wanted.lfCharSet && held.lfQuality == wanted.lfQuality &&
+           std::strcmp(held.lfFaceName, wanted.lfFaceName) == 0;
+}
+
+// The text modes and the pen's position a paint sets, given back as they were when it ends; a
+// font it had to choose, too. Saving and restoring the whole DC instead
+// would choose the DC's font again.
+class TextModes {
+  public:
+    TextModes(HDC dc, int32_t dpi)
+        : dc(dc), colour(GetTextColor(dc)), align(GetTextAlign(dc)), mode(GetBkMode(dc)) {
+        GetCurrentPositionEx(dc, &position);
+        const LOGFONTA wanted = GraphFont(dpi);
+        if (HoldsFont(dc, wanted)) return;
+        made = CreateFontIndirectA(&wanted);
+        if (made) previous = SelectObject(dc, made);
+    }
+    ~TextModes() {
+        SetTextColor(dc, colour);
+        SetTextAlign(dc, align);
+        SetBkMode(dc, mode);
+        MoveToEx(dc, position.x, position.y, nullptr);
+        if (previous) SelectObject(dc, previous);
+        if (made) DeleteObject(made);
+    }
+    TextModes(const TextModes&) = delete;
+    TextModes& operator=(const TextModes&) = delete;
+
+  private:
+    HDC dc;
+    COLORREF colour;
+    UINT align;
+    int mode;
+    POINT position{};
+    HFONT made = nullptr;
+    HGDIOBJ previous = nullptr;
+};
 
 } // namespace
 
@@ -315,11 +363,9 @@ std::vector<RECT> HistoryChanges(const HistoryPicture& picture, const RecordedPa
 HistoryPicture PaintHistory(HDC dc, const RECT& area, const RunRecord& record, int8_t language,
                             int32_t dpi) {
     if (dpi <= 0) dpi = 96;
-    const int savedState = SaveDC(dc);
+    const TextModes modes(dc, dpi);
     GdiObject<HBRUSH> background(CreateSolidBrush(HistoryBackground));
     FillArea(dc, area, background.get());
-    GdiObject<HFONT> font(MakeGraphFont(dpi));
-    if (font.get()) SelectObject(dc, font.get());
     SetBkMode(dc, TRANSPARENT);
     TEXTMETRICA metrics{};
     GetTextMetricsA(dc, &metrics);
@@ -383,11 +429,15 @@ HistoryPicture PaintHistory(HDC dc, const RECT& area, const RunRecord& record, i
                                                           : TA_CENTER;
         p.Write(x, lower.bottom + p.Scaled(3), tick.Label, HistoryText, align);
     }
-    RestoreDC(dc, savedState);
     picture.Plots[0] = upper;
     picture.Plots[1] = lower;
     picture.HeaderHeight = p.lineHeight + HeaderGap(p);
     picture.HeaderGap = HeaderGap(p);
     picture.Reach = MarkRadius(p) + LineWidth(p);
     return picture;
+}
+
+HFONT MakeHistoryFont(int32_t dpi) {
+    const LOGFONTA font = GraphFont(dpi > 0 ? dpi : 96);
+    return CreateFontIndirectA(&font);
 }

@@ -60,5 +60,12 @@ std::vector<RECT> HistoryChanges(const HistoryPicture& picture, const RecordedPa
 // dpi: the display the picture is for, 96 at 100 %. Every pixel of area is
 // painted (within the DC's clipping); the DC's selected objects and modes are
 // given back unchanged. Returns what it drew.
+//
+// A DC that is painted again and again (a kept picture) may hold the font of
+// MakeHistoryFont for the same dpi: the paint then uses it as it is.
 HistoryPicture PaintHistory(HDC dc, const RECT& area, const RunRecord& record, int8_t language,
                   int32_t dpi);
+
+// The graph's font at dpi, for a DC that keeps it selected; the caller
+// deletes it once no DC holds it.
+HFONT MakeHistoryFont(int32_t dpi);

@@ -34,10 +34,11 @@ class BackBuffer {
     BackBuffer(const BackBuffer&) = delete;
     BackBuffer& operator=(const BackBuffer&) = delete;
 
-    // A memory DC like the window's holding a width x height bitmap: the
-    // one of the last call, picture and all, while the size is the same.
-    HDC For(HWND window, LONG width, LONG height) {
-        if (memory && width == size.cx && height == size.cy) return memory;
+    // A memory DC like the window's holding a width x height bitmap and the
+    // graph's font for dpi: the one of the last call, picture and all, while
+    // the size and the scale are the same.
+    HDC For(HWND window, LONG width, LONG height, int32_t dpi) {
+        if (memory && width == size.cx && height == size.cy && dpi == fontDpi) return memory;
         Release();
         HDC like = GetDC(window);
         if (!like) return nullptr;
@@ -58,18 +59,27 @@ class BackBuffer {
         }
         previous = SelectObject(memory, bitmap);
         size = {width, height};
+        // Kept selected: the paints find it there and need not choose a font.
+        font = MakeHistoryFont(dpi);
+        if (font) previousFont = SelectObject(memory, font);
+        fontDpi = dpi;
         return memory;
     }
 
     HDC Memory() const { return memory; }
 
     void Release() {
+        if (memory && previousFont) SelectObject(memory, previousFont);
+        if (font) DeleteObject(font);
         if (memory && previous) SelectObject(memory, previous);
         if (bitmap) DeleteObject(bitmap);
         if (memory) DeleteDC(memory);
         memory = nullptr;
         bitmap = nullptr;
         previous = nullptr;
+        font = nullptr;
+        previousFont = nullptr;
+        fontDpi = 0;
         size = {};
         whole = false;
     }
@@ -81,6 +91,9 @@ class BackBuffer {
     HDC memory = nullptr;
     HBITMAP bitmap = nullptr;
     HGDIOBJ previous = nullptr;
+    HFONT font = nullptr;
+    HGDIOBJ previousFont = nullptr;
+    int32_t fontDpi = 0;
     SIZE size{};
 };
 
@@ -127,6 +140,9 @@ void ShowNow(HWND window, HRGN changed) {
     GetRgnBox(changed, &box);
     BitBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, buffer.Memory(),
            box.left, box.top, SRCCOPY);
+    // The window's own DC keeps what is set on it: the next paint must not
+    // find itself clipped to these strips.
+    SelectClipRgn(dc, nullptr);
     ReleaseDC(window, dc);
 }
 
@@ -143,7 +159,7 @@ void Refresh(HWND window) {
         HistoryFrameOf(Record(), inner.right, inner.bottom, dpi, Monitor.Language, &last);
     const bool sameFrame = buffer.whole && frame == buffer.picture.Frame;
     if (sameFrame && last == buffer.picture.Last) return;
-    HDC memory = buffer.For(window, inner.right, inner.bottom);
+    HDC memory = buffer.For(window, inner.right, inner.bottom, dpi);
     if (!memory) return;
     if (sameFrame) {
         const Region changed(HistoryChanges(buffer.picture, last));
@@ -275,7 +291,9 @@ bool RegisterHistoryClass() {
     if (registered) return true;
     WNDCLASSEXA windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    // A DC of its own: one from the shared cache is made ready anew at every
+    // pass, which under Wine chooses its font again, at a cost.
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
     windowClass.lpfnWndProc = HistoryProcedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
     windowClass.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));

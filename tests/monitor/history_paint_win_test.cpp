@@ -60,6 +60,10 @@ TEST(HistoryPaint, StripsOfEachNewPassGiveThePictureDrawnWhole) {
         record.Append({250, 10, 50 << 20});
         record.Append({1250, 100, 80 << 20});
         Picture kept;
+        // As the window keeps its picture: with a font chosen once, here the
+        // one of 96 DPI, which a paint at 144 must not take for its own.
+        HFONT held = MakeHistoryFont(96);
+        HGDIOBJ before = SelectObject(kept.Dc(), held);
         HistoryPicture picture = PaintHistory(kept.Dc(), area, record, German, dpi);
         for (uint32_t pass = 2; pass < 10; ++pass) {
             const bool edge = pass % 3 == 1 || pass == 5;
@@ -79,6 +83,9 @@ TEST(HistoryPaint, StripsOfEachNewPassGiveThePictureDrawnWhole) {
             DeleteObject(changed);
             EXPECT_EQ(picture.Last, last);
         }
+        EXPECT_EQ(GetCurrentObject(kept.Dc(), OBJ_FONT), held);
+        SelectObject(kept.Dc(), before);
+        DeleteObject(held);
         Picture whole;
         PaintHistory(whole.Dc(), area, record, German, dpi);
         EXPECT_TRUE(kept.Pixels() == whole.Pixels()) << "at " << dpi << " DPI";
