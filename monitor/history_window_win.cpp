@@ -120,6 +120,9 @@ class Region {
 };
 
 HWND historyWindow = nullptr;
+// Its scale, read once and then told by WM_DPICHANGED: asking the window
+// system at every pass costs two round trips to the Wine server.
+int32_t historyDpi = 0;
 BackBuffer buffer;
 
 const RunRecord& Record() {
@@ -153,7 +156,8 @@ void Refresh(HWND window) {
     RECT inner{};
     GetClientRect(window, &inner);
     if (inner.right <= 0 || inner.bottom <= 0) return;
-    const int32_t dpi = WindowDpi(window);
+    if (!historyDpi) historyDpi = WindowDpi(window);
+    const int32_t dpi = historyDpi;
     RecordedPass last{};
     const HistoryFrame frame =
         HistoryFrameOf(Record(), inner.right, inner.bottom, dpi, Monitor.Language, &last);
@@ -256,6 +260,7 @@ LRESULT CALLBACK HistoryProcedure(HWND window, UINT message, WPARAM first, LPARA
     }
     case WM_DPICHANGED: {
         SetLaidOutDpi(window, HIWORD(first));
+        historyDpi = HIWORD(first);
         const RECT* suggested = reinterpret_cast<const RECT*>(second);
         SetWindowPos(window, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,
@@ -278,6 +283,7 @@ LRESULT CALLBACK HistoryProcedure(HWND window, UINT message, WPARAM first, LPARA
         break;
     case WM_NCDESTROY:
         historyWindow = nullptr;
+        historyDpi = 0;
         buffer.Release();
         break;
     default:
