@@ -260,9 +260,9 @@ bool HoldsFont(HDC dc, const LOGFONTA& wanted) {
            std::strcmp(held.lfFaceName, wanted.lfFaceName) == 0;
 }
 
-// The text modes and the pen's position a paint sets, given back as they were when it ends; a
-// font it had to choose, too. Saving and restoring the whole DC instead
-// would choose the DC's font again.
+// The text modes and the pen's position a paint sets, given back as they
+// were when it ends; a font it had to choose, too. Saving and restoring the
+// whole DC instead would choose the DC's font again.
 class TextModes {
   public:
     TextModes(HDC dc, int32_t dpi)
