@@ -1,6 +1,6 @@
 #include "console/run_log_win.h"
 
-#include "monitor/log_file_win.h"
+#include "measure/log_file_win.h"
 
 bool RunLog::Open(const Text& path) {
     file_.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,

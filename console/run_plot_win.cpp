@@ -7,8 +7,8 @@
 
 #include <vector>
 
-#include "monitor/history_paint_win.h"
-#include "services/libraries.h"
+#include "views/history_paint_win.h"
+#include "services/com_win.h"
 
 namespace {
 
@@ -21,57 +21,14 @@ constexpr GUID PngContainer = {
 constexpr GUID PixelsBgra32 = {
     0x6fddc324, 0x4e03, 0x4bfe, {0xb1, 0x85, 0x3d, 0x77, 0x76, 0x8d, 0xc9, 0x0f}};
 
-// COM's library, loaded when a picture is written rather than at every
-// start (under Wine it brings the window library with it, which costs a
-// console program more than the rest of its start); from the system folder
-// by its full path, never from the current folder.
-struct ComLibrary {
-    using Initialize = HRESULT(WINAPI*)(void*, DWORD);
-    using Uninitialize = void(WINAPI*)();
-    using Create = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
-
-    ComLibrary() {
-        auto* module = static_cast<HMODULE>(LoadSystemLibraryByPath("ole32.dll"));
-        if (!module) return;
-        initialize = reinterpret_cast<Initialize>(
-            reinterpret_cast<void*>(GetProcAddress(module, "CoInitializeEx")));
-        uninitialize = reinterpret_cast<Uninitialize>(
-            reinterpret_cast<void*>(GetProcAddress(module, "CoUninitialize")));
-        create = reinterpret_cast<Create>(
-            reinterpret_cast<void*>(GetProcAddress(module, "CoCreateInstance")));
-    }
-    bool Ready() const { return initialize && uninitialize && create; }
-
-    Initialize initialize = nullptr;
-    Uninitialize uninitialize = nullptr;
-    Create create = nullptr;
-};
-
-// One reference to a COM object, released when it goes.
-template <typename Interface> class Com {
-  public:
-    Com() = default;
-    ~Com() {
-        if (object) object->Release();
-    }
-    Com(const Com&) = delete;
-    Com& operator=(const Com&) = delete;
-    Interface** put() { return &object; }
-    Interface* operator->() const { return object; }
-    Interface* get() const { return object; }
-
-  private:
-    Interface* object = nullptr;
-};
-
 // COM for this thread while the picture is written.
 class ComUse {
   public:
-    explicit ComUse(const ComLibrary& library)
+    explicit ComUse(const ComFunctions& library)
         : library(library),
-          result(library.Ready() ? library.initialize(nullptr, COINIT_APARTMENTTHREADED |
-                                                                   COINIT_DISABLE_OLE1DDE)
-                                 : E_FAIL) {}
+          result(Complete(library) ? library.initialize(nullptr, COINIT_APARTMENTTHREADED |
+                                                                     COINIT_DISABLE_OLE1DDE)
+                                   : E_FAIL) {}
     ~ComUse() {
         if (SUCCEEDED(result)) library.uninitialize();
     }
@@ -80,7 +37,11 @@ class ComUse {
     bool Ready() const { return SUCCEEDED(result) || result == RPC_E_CHANGED_MODE; }
 
   private:
-    const ComLibrary& library;
+    static bool Complete(const ComFunctions& library) {
+        return library.initialize && library.uninitialize && library.create;
+    }
+
+    const ComFunctions& library;
     HRESULT result;
 };
 
@@ -116,17 +77,17 @@ std::vector<uint32_t> Draw(const RunRecord& record, int8_t language, int32_t wid
 
 // created: set once the file is made, so that a failure removes only what
 // it made.
-bool Encode(const ComLibrary& com, const Text& path, std::vector<uint32_t>& pixels, int32_t width,
+bool Encode(const ComFunctions& com, const Text& path, std::vector<uint32_t>& pixels, int32_t width,
             int32_t height, bool* created) {
     const int size = static_cast<int>(path.size()) + 1;
     std::vector<wchar_t> widePath(path.size() + 1);
     if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), size, widePath.data(), size) <= 0)
         return false;
-    Com<IWICImagingFactory> factory;
-    Com<IWICStream> stream;
-    Com<IWICBitmapEncoder> encoder;
-    Com<IWICBitmapFrameEncode> frame;
-    Com<IPropertyBag2> options;
+    ComRef<IWICImagingFactory> factory;
+    ComRef<IWICStream> stream;
+    ComRef<IWICBitmapEncoder> encoder;
+    ComRef<IWICBitmapFrameEncode> frame;
+    ComRef<IPropertyBag2> options;
     WICPixelFormatGUID format = PixelsBgra32;
     const UINT stride = static_cast<UINT>(width) * 4;
     return SUCCEEDED(com.create(ImagingFactoryClass, nullptr, CLSCTX_INPROC_SERVER,
@@ -154,7 +115,7 @@ bool WritePlot(const Text& path, const RunRecord& record, int8_t language, int32
                int32_t height) {
     std::vector<uint32_t> pixels = Draw(record, language, width, height);
     if (pixels.empty()) return false;
-    const ComLibrary library;
+    const ComFunctions& library = ComLibrary();
     const ComUse com(library);
     if (!com.Ready()) return false;
     // The stream closes its file as it is released, before a failed one goes.

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "monitor/run_record.h"
+#include "measure/run_record.h"
 #include "services/text.h"
 
 // Draws record width x height pixels at 96 dpi and writes it to path as PNG

@@ -1,7 +1,8 @@
 #include "console/run_report.h"
 
 #include "monitor/readings.h"
-#include "monitor/summary.h"
+#include "measure/summary.h"
+#include "services/encoding.h"
 
 namespace {
 
@@ -72,7 +73,17 @@ const Words GermanWords = {
     ',',
 };
 
-constexpr uint64_t HundredsPerMs = 10'000;
+// The words as the process's text.
+Words Localized(const Words& stored) {
+    Words words = stored;
+    for (const char*& caption : words.captions)
+        caption = StoredText(caption);
+    for (const char** word : {&words.user, &words.kernel, &words.average, &words.largest,
+                              &words.range, &words.atPasses, &words.every, &words.notMeasured,
+                              &words.noPass, &words.stopped})
+        *word = StoredText(*word);
+    return words;
+}
 
 Text Seconds(uint64_t ms, const Words& words) {
     Text text = IntegerToText(static_cast<int64_t>(ms / 1000));
@@ -123,13 +134,13 @@ void AppendNumber(Text& json, const char* key, int64_t value, bool known = true)
 
 int64_t AverageLoad(const ConsoleRun& run) {
     const uint64_t time = run.Facts.ProcessorTime;
-    if (run.RunMs == 0 || time < run.ProcessorBefore100ns) return 0;
-    const auto load = static_cast<int64_t>((time - run.ProcessorBefore100ns) / run.RunMs / 100);
+    if (run.RunMs == 0) return 0;
+    const auto load = static_cast<int64_t>(time / run.RunMs / 100);
     return ScaledLoad(load, run.Facts.CpuScale, run.Processors);
 }
 
 Text RunReportText(int8_t language, const ConsoleRun& run) {
-    const Words& words = language == English ? EnglishWords : GermanWords;
+    const Words words = Localized(language == English ? EnglishWords : GermanWords);
     const RunFacts& facts = run.Facts;
     const RunExtremes& extremes = facts.Extremes;
     Lines lines(words);
@@ -185,15 +196,24 @@ Text RunReportJson(const ConsoleRun& run) {
     const RunExtremes& extremes = facts.Extremes;
     Text json = "{\n  \"program\": ";
     AppendText(json, JsonString(run.Program));
-    AppendText(json, ",\n  \"arguments\": [");
-    for (size_t i = 0; i < run.Arguments.size(); ++i) {
-        if (i > 0) AppendText(json, ", ");
-        AppendText(json, JsonString(run.Arguments[i]));
+    // A process brenkrun did not start has arguments it cannot know.
+    if (run.Attached) {
+        AppendText(json, ",\n  \"arguments\": null,\n");
+    } else {
+        AppendText(json, ",\n  \"arguments\": [");
+        for (size_t i = 0; i < run.Arguments.size(); ++i) {
+            if (i > 0) AppendText(json, ", ");
+            AppendText(json, JsonString(run.Arguments[i]));
+        }
+        AppendText(json, "],\n");
     }
-    AppendText(json, "],\n");
     AppendNumber(json, "exit_code", facts.ExitCode, run.ExitKnown);
     AppendNumber(json, "run_time_ms", static_cast<int64_t>(run.RunMs));
     AppendNumber(json, "processor_time_ms", static_cast<int64_t>(facts.ProcessorTime / HundredsPerMs));
+    if (run.Attached)
+        AppendNumber(json, "processor_time_whole_life_ms",
+                     static_cast<int64_t>((run.ProcessorBefore100ns + facts.ProcessorTime) /
+                                          HundredsPerMs));
     AppendNumber(json, "user_time_ms", static_cast<int64_t>(run.User100ns / HundredsPerMs));
     AppendNumber(json, "kernel_time_ms", static_cast<int64_t>(run.Kernel100ns / HundredsPerMs));
     AppendNumber(json, "cpu_average_percent", AverageLoad(run));
@@ -213,7 +233,8 @@ Text RunReportJson(const ConsoleRun& run) {
     return json;
 }
 
-Text JsonString(std::string_view text) {
+Text JsonString(std::string_view processText) {
+    const Text text = ToUtf8(processText);
     Text json = "\"";
     for (char c : text) {
         const auto byte = static_cast<unsigned char>(c);
@@ -224,12 +245,8 @@ Text JsonString(std::string_view text) {
             json += "\\u00";
             json += "0123456789abcdef"[byte >> 4];
             json += "0123456789abcdef"[byte & 0xF];
-        } else if (byte < 0x80) {
-            json += c;
         } else {
-            // One ISO 8859-1 character, two bytes of UTF-8.
-            json += static_cast<char>(0xC0 | (byte >> 6));
-            json += static_cast<char>(0x80 | (byte & 0x3F));
+            json += c;
         }
     }
     json += '"';

@@ -6,17 +6,18 @@
 #include <string_view>
 #include <vector>
 
-#include "monitor/run_record.h"
+#include "measure/run_record.h"
 #include "services/text.h"
 
 struct ConsoleRun {
     Text Command; // the command line as started (or the watched process's path)
     Text Program; // full path
     std::vector<Text> Arguments;
+    bool Attached = false;  // a process watched by --pid, which brenkrun did not start
     bool ExitKnown = true; // false: watching by --pid was stopped first
     uint64_t RunMs = 0;
-    uint64_t ProcessorBefore100ns = 0; // a watched process's time before watching
-    uint64_t User100ns = 0;
+    uint64_t ProcessorBefore100ns = 0; // a watched process's time before watching began
+    uint64_t User100ns = 0;   // since the start, or the attach
     uint64_t Kernel100ns = 0;
     int32_t Processors = 1;
     bool Children = false;
@@ -38,5 +39,5 @@ Text RunReportText(int8_t language, const ConsoleRun& run);
 // what was not measured as null.
 Text RunReportJson(const ConsoleRun& run);
 
-// A JSON string of an ISO 8859-1 text: in quotation marks, escaped, UTF-8.
+// A JSON string of the process's text: in quotation marks, escaped, UTF-8.
 Text JsonString(std::string_view text);

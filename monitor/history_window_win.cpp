@@ -5,7 +5,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "monitor/history_paint_win.h"
+#include "views/history_paint_win.h"
+#include "views/owned_gdi_win.h"
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
 #include "toolkit/controls.h"
@@ -97,27 +98,17 @@ class BackBuffer {
     SIZE size{};
 };
 
-// A region of rectangles, deleted when it goes.
-class Region {
-  public:
-    explicit Region(const std::vector<RECT>& rectangles) : region(CreateRectRgn(0, 0, 0, 0)) {
-        for (const RECT& rectangle : rectangles) {
-            HRGN part = CreateRectRgnIndirect(&rectangle);
-            if (!region || !part || CombineRgn(region, region, part, RGN_OR) == ERROR) ok = false;
-            if (part) DeleteObject(part);
-        }
+// The region of rectangles; none when a part of it could not be made.
+OwnedGdi<HRGN> RegionOf(const std::vector<RECT>& rectangles) {
+    OwnedGdi<HRGN> region(CreateRectRgn(0, 0, 0, 0));
+    for (const RECT& rectangle : rectangles) {
+        const OwnedGdi<HRGN> part(CreateRectRgnIndirect(&rectangle));
+        if (!region.valid() || !part.valid() ||
+            CombineRgn(region.get(), region.get(), part.get(), RGN_OR) == ERROR)
+            return {};
     }
-    ~Region() {
-        if (region) DeleteObject(region);
-    }
-    Region(const Region&) = delete;
-    Region& operator=(const Region&) = delete;
-    HRGN get() const { return ok ? region : nullptr; }
-
-  private:
-    HRGN region;
-    bool ok = true;
-};
+    return region;
+}
 
 HWND historyWindow = nullptr;
 // Its scale, read once and then told by WM_DPICHANGED: asking the window
@@ -166,8 +157,8 @@ void Refresh(HWND window) {
     HDC memory = buffer.For(window, inner.right, inner.bottom, dpi);
     if (!memory) return;
     if (sameFrame) {
-        const Region changed(HistoryChanges(buffer.picture, last));
-        if (changed.get()) {
+        const OwnedGdi<HRGN> changed = RegionOf(HistoryChanges(buffer.picture, last));
+        if (changed.valid()) {
             SelectClipRgn(memory, changed.get());
             const HistoryPicture picture =
                 PaintHistory(memory, inner, Record(), Monitor.Language, dpi);

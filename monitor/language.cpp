@@ -1,70 +1,9 @@
 #include "monitor/language.h"
 
+#include "measure/summary.h"
+#include "services/encoding.h"
+
 namespace {
-
-// Each block holds, in copy order, StateTexts 1..5, ErrorTexts 0..6 and
-// CaptionTexts 0..8. The texts are ISO 8859-1; a literal is split after each
-// escape so that a following letter a..f is not read as part of the escape.
-const char* const GermanBlock[LanguageBlockTexts] = {
-    "Programm nicht ge\xF6"
-    "ffnet !",
-    "Programm ge\xF6"
-    "ffnet",
-    "Programm gestartet",
-    "Programm l\xE4"
-    "uft...",
-    "Programm beendet",
-    "Konnte Fenster nicht \xF6"
-    "ffnen !",
-    "Konnte Statusbar nicht erstellen !",
-    "Konnte <Psapi.dll> nicht finden !",
-    "Konnte nicht auf Registry zugreifen !",
-    "Dateiname enth\xE4"
-    "lt unerlaubte Zeichen !",
-    "<Brenk.ini> nicht gefunden !",
-    "Programm konnte nicht gestartet werden !",
-    "\xDC"
-    "berwachtes Programm",
-    "Kommandozeile (Optional)",
-    "\xDC"
-    "berwachungs-Intervall",
-    "Standard : ",
-    "Programm \xF6"
-    "ffnen",
-    "Programm starten",
-    "Programm beenden",
-    "Programm ausw\xE4"
-    "hlen...",
-    "Aktuell",
-};
-
-const char* const EnglishBlock[LanguageBlockTexts] = {
-    "Program not opened !",
-    "Program opened",
-    "Program started",
-    "Program is running...",
-    "Program terminated",
-    "Couldn\xB4"
-    "t open a Window !",
-    "Couldn\xB4"
-    "t create a Statusbar !",
-    "Couldn\xB4"
-    "t find <Psapi.dll> !",
-    "Couldn\xB4"
-    "t acces Registry !",
-    "Filename contains forbidden characters !",
-    "<Brenk.ini> not found !",
-    "Unable to start Program !",
-    "Observed Program",
-    "Command-Line (Optional)",
-    "Surveillance-Interval",
-    "Default : ",
-    "Open Program",
-    "Start Program",
-    "Quit Program",
-    "Choose Program...",
-    "Current",
-};
 
 // A command line handed from outside that the field cannot hold whole, by
 // language; ISO 8859-1.
@@ -82,25 +21,11 @@ const char* const StillRunningTexts[2] = {"Programm l\xE4"
                                           "uft noch !",
                                           "Program is still running !"};
 
-// The history window's title and the system-menu item that opens it (its
-// letter after the &, as every item of that menu has one).
-const char* const HistoryTitles[2] = {"Verlauf", "History"};
-const char* const HistoryMenuItems[2] = {"&Verlauf...", "&History..."};
-
 const char* const SystemInfoPieceTexts[3] = {"CPU: ~ ", " MHz,   RAM: ", " MB"};
 const char* const ExtremeCaptions[4] = {"CPU Minimum", "CPU Maximum", "RAM Minimum", "RAM Maximum"};
 const char* const UnitTexts[ReadingRows] = {"%", "%", "Bytes", "Bytes", "%", "Bytes"};
 
 } // namespace
-
-const char* const* LanguageBlock(int8_t language) {
-    return language == English ? EnglishBlock : GermanBlock;
-}
-
-int8_t SettingValue(int32_t number, int8_t highest) {
-    const auto cut = static_cast<int8_t>(static_cast<uint8_t>(number & 0xFF));
-    return cut < 0 || cut > highest ? 0 : cut;
-}
 
 void ApplySettings(MonitorState& state, int32_t language, int32_t defaultInterval) {
     state.Language = SettingValue(language, English);
@@ -136,9 +61,9 @@ void ComposeMonitorTexts(MonitorState& state) {
     for (int32_t i = CaptionProgram; i <= CaptionCurrent; ++i)
         AssignText(state.CaptionTexts[i], TextView(*state.TableCursor++));
     AssignText(state.ErrorTexts[ErrorCommandLineTooLong],
-               CommandLineTooLongTexts[state.Language == English ? 1 : 0]);
+               StoredText(CommandLineTooLongTexts[state.Language == English ? 1 : 0]));
     AssignText(state.ErrorTexts[ErrorStillRunning],
-               StillRunningTexts[state.Language == English ? 1 : 0]);
+               StoredText(StillRunningTexts[state.Language == English ? 1 : 0]));
 
     for (int32_t i = 0; i < 3; ++i)
         AssignText(state.SystemInfoPieces[i], SystemInfoPieceTexts[i]);
@@ -166,7 +91,7 @@ Text ErrorText(const MonitorState& state, int8_t code) {
     if (code < 0 || code >= ErrorTextSlots) return Text();
     if (!state.ErrorTexts[code].empty()) return state.ErrorTexts[code];
     if (code > ErrorNotStarted) return Text();
-    return Text(GermanBlock[FirstErrorText + code]);
+    return Text(LanguageBlock(German)[FirstErrorText + code]);
 }
 
 Text IntervalText(const MonitorState& state, int32_t index) {
@@ -186,14 +111,15 @@ Text LimitedCommandLine(std::string_view text) {
     return Text(text);
 }
 
-const char* HistoryTitle(int8_t language) {
-    return HistoryTitles[language == English ? 1 : 0];
-}
 
-const char* HistoryMenuItem(int8_t language) {
-    return HistoryMenuItems[language == English ? 1 : 0];
-}
-
-const char* CurrentCaption(int8_t language) {
-    return LanguageBlock(language)[LanguageBlockTexts - 1];
+void ApplyOptions(MonitorState& state, int32_t children, int32_t cpuScale,
+                  std::string_view logFile) {
+    state.Options.Children = children == 1 ? 1 : 0;
+    const bool known = cpuScale == CpuScaleMachine || cpuScale == CpuScaleOneOpen;
+    state.Options.CpuScale = known ? static_cast<int8_t>(cpuScale) : int8_t{CpuScaleOneClamped};
+    AssignText(state.Options.LogFile, logFile);
+    // Only a tool that may log has an error 7; without the key the table
+    // stays as it always was.
+    if (!logFile.empty())
+        AssignText(state.ErrorTexts[ErrorLogFile], LogFileErrorText(state.Language, logFile));
 }

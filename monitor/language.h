@@ -5,21 +5,11 @@
 #include <cstdint>
 #include <string_view>
 
+#include "measure/texts.h"
 #include "monitor/state.h"
-
-// Texts per language block: StateTexts 1..5, ErrorTexts 0..6, CaptionTexts 0..8.
-constexpr int32_t LanguageBlockTexts = 21;
 
 // The title-and-credit line, the same in both languages.
 constexpr const char* CreditText = "Brenk v0.1b by the Brenk project";
-
-// The stored block of a language (ISO 8859-1 texts); German for any value
-// other than English.
-const char* const* LanguageBlock(int8_t language);
-
-// A settings number as the monitor keeps it: cut to its low 8 bits, read as a
-// signed value, and 0 when it then lies outside 0..highest.
-int8_t SettingValue(int32_t number, int8_t highest);
 
 // Takes the numbers read for "Language" and "DInterval" (0 when absent) into
 // Language, DefaultIntervalIndex and IntervalIndex.
@@ -44,9 +34,8 @@ Text DefaultIntervalCaption(const MonitorState& state);
 constexpr int32_t CommandLineLimit = 128;
 Text LimitedCommandLine(std::string_view text);
 
-// The history window's title ("History"), the system-menu item that opens it
-// ("History..."), and the word for the current reading ("Current"), each in
-// the language given; German for any value other than English.
-const char* HistoryTitle(int8_t language);
-const char* HistoryMenuItem(int8_t language);
-const char* CurrentCaption(int8_t language);
+
+// Reads the three opt-in keys as the monitor keeps them: Children counts only
+// when exactly 1 and CpuScale only when 0, 1 or 2; every other value is 0.
+void ApplyOptions(MonitorState& state, int32_t children, int32_t cpuScale,
+                  std::string_view logFile);

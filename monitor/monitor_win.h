@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "monitor/reading_log.h"
+#include "measure/reading_log.h"
 #include "monitor/state.h"
 
 extern MonitorState Monitor;
@@ -60,7 +60,6 @@ void BuildMainWindow();
 void DispatchControlEvent(int8_t action);
 void ShowSystemInfo();
 // The logical processors of the whole machine, all processor groups.
-int32_t CountMachineProcessors();
 
 void ShowState(int8_t state);
 void OpenObservedProgram();
@@ -113,7 +112,6 @@ bool OpenReadingLog();
 void WriteReadingLog(const Text& line);
 void ReportLogFault();
 void CloseReadingLog();
-LogTime LocalLogTime();
 
 // The summary of the observation as the tooltip of the readings block; the
 // main thread refreshes it after every event while a program is watched.

@@ -2,9 +2,9 @@
 // time, closed when the observation ends.
 #include <windows.h>
 
-#include "monitor/log_file_win.h"
+#include "measure/log_file_win.h"
 #include "monitor/monitor_win.h"
-#include "monitor/reading_log.h"
+#include "measure/reading_log.h"
 
 
 bool OpenReadingLog() {
@@ -46,10 +46,4 @@ void ReportLogFault() {
 void CloseReadingLog() {
     auto& program = Monitor.ObservedProgram;
     program.LogHandle.reset();
-}
-
-LogTime LocalLogTime() {
-    SYSTEMTIME now{};
-    GetLocalTime(&now);
-    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }

@@ -1,90 +1,70 @@
-// The sampling worker's course, apart from the platform: passes, the pause
-// between them, the record of the passes shown, and what ends the worker.
-// The platform's part is a Sampling:
-//
-//   void Sample(MonitorState&)   the processor and memory figures into the
-//                                current readings and the sampler, the
-//                                system's peaks into the record
-//   bool Ended()                 whether the observed program has ended
-//   void HandOver(const Text&)   the values text to the window (wakes the
-//                                main loop)
-//   PauseEnd Pause(int32_t ms)   waits up to ms for the stop request or the
-//                                program's end
-//   uint64_t Tick()              the ms clock the record's start was read on
-//   void LogPass(const Readings&, uint64_t msSinceStart)
-//                                the log row of a pass shown
+// The window's part of the passes the measuring core takes: each pass shown
+// in the readings block, with its extremes, and in the log.
 #pragma once
 
 #include <cstdint>
 
+#include "measure/pass_loop.h"
 #include "monitor/readings.h"
-#include "monitor/run_record.h"
 #include "monitor/state.h"
-
-enum class PauseEnd { Interval, Stop, ProgramEnded };
 
 // Readies the record for a new observation before the worker starts:
 // readings 0, no values text (so nothing of an earlier observation can be
-// shown again), extremes unseeded, and the baseline of the first load at
-// tickBeforeLaunch.
-void BeginObservation(MonitorState& state, uint32_t tickBeforeLaunch);
+// shown again), extremes unseeded, the record and the tally begun at
+// startMs, and the first pass FirstPassMs later.
+void BeginObservation(MonitorState& state, uint64_t startMs);
 
-// A pass as the record keeps it: the time since the start, the load (in the
-// run's scale) and the working set, each held to what the record can take.
-RecordedPass PassOf(const Readings& readings, uint64_t msSinceStart);
+// A pass into the readings: the current load and working set, the extremes
+// and the values text.
+void ShowPass(MonitorState& state, const ShownPass& shown);
 
-// One pass: sample, then the extremes and the values text. A pass that
-// overlaps the program's end reads nothing true (its working set is gone),
-// so it keeps the readings of the pass before.
-template <typename Sampling> void SamplingPass(MonitorState& state, Sampling& watch) {
-    const Readings kept = state.Readings;
-    const CpuSampler keptSampler = state.ObservedProgram.Sampler;
-    watch.Sample(state);
-    if (watch.Ended()) {
-        state.Readings = kept;
-        state.ObservedProgram.Sampler = keptSampler;
-        return;
+// The worker's hand-over to the window (RunPasses's Show). Sink: the
+// platform's part,
+//   void HandOver(const Text&)   the values text to the window (wakes the
+//                                main loop)
+//   void LogPass(const Readings&, uint64_t msSinceStart)
+template <typename Sink> struct WindowShow {
+    MonitorState& state;
+    Sink& sink;
+
+    // The record already holds the pass, so the views the hand-over wakes
+    // find it there: one wake-up a pass serves them all. The log holds what
+    // the window showed; its write waits for no view.
+    void Pass(const ShownPass& shown) {
+        ShowPass(state, shown);
+        sink.HandOver(state.ValuesText);
+        sink.LogPass(state.Readings, shown.Pass.Ms);
     }
-    UpdateExtremes(state.Readings, state.ExtremesSeeded, state.Options.CpuScale,
-                   state.ProcessorCount);
-    state.ValuesText = ValuesText(state.Readings, state.RowBreaks);
-}
+    // One more hand-over of the last figures wakes the main loop to notice
+    // the end now rather than at its next message.
+    void Ended() { sink.HandOver(state.ValuesText); }
+};
 
-// The pass about to be shown, into the record, so that the views the
-// hand-over wakes find it there: one wake-up a pass serves them all. A
-// program that ended before the first pass showed nothing, and nothing is
-// kept. Returns the pass's time since the start, or -1 when none was kept.
-template <typename Sampling> int64_t KeepShownPass(MonitorState& state, Sampling& watch) {
-    if (state.ValuesText.empty()) return -1;
-    auto& record = state.ObservedProgram.Record;
-    const uint64_t start = record.Facts().StartTick;
-    const uint64_t now = watch.Tick();
-    const uint64_t ms = now > start ? now - start : 0;
-    record.Append(PassOf(state.Readings, ms));
-    return static_cast<int64_t>(ms);
-}
+// The watch as the worker sees it: a cleared Monitoring flag stops it as the
+// stop event does.
+template <typename Watch> struct MonitoredWatch {
+    const MonitorState& state;
+    Watch& watch;
 
-// The worker: while Monitoring is 1, a pass, the hand-over, and the pause.
-// The stop request ends it at once; so does the program's end, after one
-// more hand-over of the last figures, which wakes the main loop to notice
-// the end now rather than at its next message.
-template <typename Sampling>
-uint32_t RunSamplingWorker(MonitorState& state, Sampling& watch, int32_t interval) {
-    while (state.Monitoring.load() == 1) {
-        SamplingPass(state, watch);
-        const int64_t kept = KeepShownPass(state, watch);
-        watch.HandOver(state.ValuesText);
-        // The log holds what the window showed; its write waits for no view.
-        if (kept >= 0) watch.LogPass(state.Readings, static_cast<uint64_t>(kept));
-        switch (watch.Pause(interval)) {
-        case PauseEnd::Stop:
-            return 0;
-        case PauseEnd::ProgramEnded:
-            watch.HandOver(state.ValuesText);
-            return 0;
-        case PauseEnd::Interval:
-            break;
-        }
+    WatchReading Read() { return watch.Read(); }
+    bool Ended() { return watch.Ended(); }
+    uint64_t Now() { return watch.Now(); }
+    WatchWait Pause(uint64_t deadline) {
+        if (state.Monitoring.load() != 1) return WatchWait::Stop;
+        return watch.Pause(deadline);
     }
-    return 0;
+};
+
+// The worker's course: passes until the program ends or the stop.
+template <typename Watch, typename Sink>
+void RunSamplingWorker(MonitorState& state, Watch& watch, Sink& sink, int32_t interval) {
+    auto& program = state.ObservedProgram;
+    MonitoredWatch<Watch> monitored{state, watch};
+    WindowShow<Sink> show{state, sink};
+    PassPlan plan;
+    plan.IntervalMs = interval;
+    plan.CpuScale = state.Options.CpuScale;
+    plan.Processors = state.ProcessorCount;
+    plan.FirstPass = program.FirstPass;
+    RunPasses(program.Record, program.Tally, monitored, show, plan);
 }

@@ -8,7 +8,9 @@
 #include <atomic>
 #include <cstdint>
 
-#include "monitor/run_record.h"
+#include "measure/pass_loop.h"
+#include "measure/reading_types.h"
+#include "measure/run_record.h"
 #include "services/owned_handle.h"
 #include "services/text.h"
 
@@ -27,21 +29,6 @@ constexpr int32_t ErrorTextSlots = 10;
 constexpr int32_t StateTextSlots = 7;
 constexpr int32_t CaptionTextSlots = 10;
 constexpr int32_t IntervalCount = 10;
-constexpr int32_t ReadingRows = 6;
-
-// Languages chosen by the settings key "Language".
-constexpr int8_t German = 0;
-constexpr int8_t English = 1;
-
-// Rows of the readings block, also the order of the six readings.
-enum ReadingRow : int32_t {
-    CpuMinimum = 0,
-    CpuMaximum = 1,
-    RamMinimum = 2,
-    RamMaximum = 3,
-    CpuCurrent = 4,
-    RamCurrent = 5,
-};
 
 // Error codes; 0 to 2 end the tool.
 enum ErrorCode : int8_t {
@@ -81,32 +68,8 @@ enum CaptionCode : int32_t {
     CaptionCurrent = 8,
 };
 
-struct Readings {
-    int32_t CpuMHz = 0;
-    int32_t RamMB = 0;
-    // Indexed by ReadingRow. Loads in whole percent; memory in bytes, 64 bits
-    // wide so that a working set of 2 GiB or more keeps its true size.
-    std::array<int64_t, ReadingRows> Row{};
-};
-
-// What the load of the next sample is measured against: the process's kernel
-// plus user time (100 ns units) and the tick count (ms) of the previous sample.
-// LastLoad is that sample's load before any scale or limit, kept for a pass
-// whose tick has not moved.
-struct CpuSampler {
-    uint64_t LastProcessTime = 0;
-    uint32_t LastTickCount = 0;
-    int64_t LastLoad = 0;
-};
-
 // The opt-in settings beside "Language" and "DInterval"; all 0 or empty when
 // absent, which keeps the tool as it was without them.
-enum CpuScaleMode : int8_t {
-    CpuScaleOneClamped = 0, // whole percent of one processor, 0..100
-    CpuScaleMachine = 1,    // percent of the whole machine, 0..100
-    CpuScaleOneOpen = 2,    // percent of one processor, no upper limit
-};
-
 struct Options {
     int8_t Children = 0; // 1: the program and every process it starts
     int8_t CpuScale = CpuScaleOneClamped;
@@ -115,7 +78,7 @@ struct Options {
 
 // The program under observation. The main thread owns all of it. While
 // Monitoring is 1 the worker reads ProcessHandle and StopEvent (never
-// opening or closing them), writes Sampler and appends to Record, and alone
+// opening or closing them), writes Tally and appends to Record, and alone
 // writes to LogHandle, closing it when the file refuses a line; the main
 // thread then only reads Record (and notes the end there), sets StopEvent
 // and reads LogFailed. The main thread opens and closes the three handles
@@ -130,7 +93,8 @@ struct ObservedProgram {
     SystemHandle ProcessHandle; // opened for sampling, closed when the program is let go
     SystemHandle StopEvent;     // ends the worker's pause; lives as long as the process handle
     int32_t WorkerThread = 0;
-    CpuSampler Sampler;
+    PassTally Tally;        // what the passes learned; the worker's while it runs
+    uint64_t FirstPass = 0; // the tick of the worker's first pass
     void* Job = nullptr;                // with Children=1; owned by the launch record
     SystemHandle LogHandle;             // the open log file, from the start to the summary
     std::atomic<bool> LogFailed{false}; // a line was refused; not told yet

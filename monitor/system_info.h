@@ -12,11 +12,5 @@ int32_t CeilingMHz(uint32_t registryMHz);
 // Installed memory in MB: (bytes + 640 KB) / 1 MB, truncated, in 64 bits.
 int32_t InstalledMB(uint64_t totalBytes);
 
-// The logical processors a machine-wide load is shared by: those of all
-// processor groups (allGroups; 0 when the system cannot count them), else
-// those of the caller's own group, which is all of them on a machine of up
-// to 64. At least 1.
-int32_t MachineProcessors(uint32_t allGroups, uint32_t ownGroup);
-
 // "CPU: ~ 2400 MHz,   RAM: 1024 MB" from the pieces and Readings.
 Text SystemInfoLine(const MonitorState& state);

@@ -35,20 +35,7 @@ uint64_t InstalledBytes() {
     return GlobalMemoryStatusEx(&status) ? status.ullTotalPhys : 0;
 }
 
-using ProcessorCountFunction = DWORD(WINAPI*)(WORD);
-
 } // namespace
-
-int32_t CountMachineProcessors() {
-    // Looked up, not imported: a system without processor groups answers
-    // with the one group it has.
-    const auto allGroups = reinterpret_cast<ProcessorCountFunction>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetActiveProcessorCount")));
-    SYSTEM_INFO system{};
-    GetSystemInfo(&system);
-    return MachineProcessors(allGroups ? allGroups(ALL_PROCESSOR_GROUPS) : 0,
-                             system.dwNumberOfProcessors);
-}
 
 void ShowSystemInfo() {
     if (!ReadProcessorClock(Monitor.Registry)) ReportError(ErrorRegistry);

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "services/command_line.h"
 #include "services/text.h"
 
 // The one launch flag word in use: keep the started program's process handle
@@ -18,11 +19,6 @@ constexpr uint32_t LaunchOpen = 4;
 constexpr uint32_t LaunchInJob = 8;
 
 struct LaunchRecord;
-
-// The command line for a path and its parameters: the path in quotation marks
-// (unchanged when it already begins with one), then one blank and the
-// parameters only when there are any.
-Text ComposeCommandLine(std::string_view path, std::string_view parameters);
 
 // The working directory the shell start uses when none was given: the path up
 // to and including its last backslash, if that backslash is not the first

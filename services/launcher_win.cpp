@@ -9,6 +9,7 @@
 
 #include "services/files.h"
 #include "services/job.h"
+#include "services/launch.h"
 #include "services/libraries.h"
 #include "services/lock.h"
 #include "services/owned_handle.h"
@@ -85,23 +86,6 @@ LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
     return LinkRecord(shell.hProcess, -1);
 }
 
-// Under load Wine now and then fails a start with an internal error (about
-// once in 3000 starts while both processors were busy) that the next attempt
-// does not meet. Handed to the shell instead, the program would run as one
-// the tool cannot watch, so such a start is tried again first; nothing
-// started when it failed.
-constexpr int32_t StartAttempts = 3;
-
-bool CreateProgram(Text& commandLine, DWORD creation, const char* directory,
-                   STARTUPINFOA& startup, PROCESS_INFORMATION* started) {
-    for (int32_t attempt = 1;; ++attempt) {
-        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, creation, nullptr,
-                           directory, &startup, started))
-            return true;
-        if (attempt == StartAttempts || GetLastError() != ERROR_INTERNAL_ERROR) return false;
-    }
-}
-
 } // namespace
 
 SHELLEXECUTEINFOA ShellRequestFor(const char* path, const char* parameters, const char* directory) {
@@ -129,27 +113,18 @@ LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char
     if (pathText.empty()) return nullptr;
     const char* startDirectory = TextView(directory).empty() ? nullptr : directory;
 
-    Text commandLine = ComposeCommandLine(pathText, parameterText);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
-    PROCESS_INFORMATION started{};
-    const DWORD creation = NORMAL_PRIORITY_CLASS | (inJob ? CREATE_SUSPENDED : 0);
-    if (CreateProgram(commandLine, creation, startDirectory, startup, &started)) {
-        OwnedHandle thread(started.hThread);
-        OwnedHandle job;
-        if (inJob) {
-            // In the job before its first instruction runs; without one the
-            // program runs alone: better watched alone than not started. The
-            // record's handle is the job's only one, so the tree ends with
-            // the record after the program was ended, or with Brenk itself.
-            job.reset(MakeTreeJob(started.hProcess));
-            ResumeThread(thread.get());
-        }
-        return LinkRecord(started.hProcess, static_cast<int32_t>(started.dwProcessId),
-                          std::move(job));
-    }
+    StartRequest request;
+    request.CommandLine = ComposeCommandLine(pathText, parameterText);
+    request.Directory = startDirectory;
+    request.InJob = inJob;
+    request.ShowNormal = true;
+    // In the job before its first instruction runs; the record's handle is
+    // the job's only one, so the tree ends with the record after the program
+    // was ended, or with Brenk itself.
+    StartedProcess started = StartProcess(std::move(request));
+    if (started.Process.valid())
+        return LinkRecord(started.Process.release(), static_cast<int32_t>(started.Id),
+                          std::move(started.Job));
     // The shell would start a shortcut's target, but as a program nobody
     // watches; its callers read shortcuts themselves and start the target.
     if (IsShortcutName(pathText)) return nullptr;

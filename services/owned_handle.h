@@ -42,6 +42,15 @@ template <typename Handle, auto Close> class Owned {
     Handle handle_{};
 };
 
+// The same for a handle of a narrower type (a pen, a region) whose Close
+// takes the wider Handle: every such type shares the one holder's code.
+template <typename Typed, typename Handle, auto Close> class OwnedAs : public Owned<Handle, Close> {
+  public:
+    OwnedAs() = default;
+    explicit OwnedAs(Typed handle) : Owned<Handle, Close>(handle) {}
+    Typed get() const { return static_cast<Typed>(Owned<Handle, Close>::get()); }
+};
+
 #ifdef _WIN32
 using OwnedHandle = Owned<HANDLE, CloseHandle>;
 #endif

@@ -5,12 +5,9 @@
 #include <objidl.h>
 #include <shobjidl.h>
 
-#include "services/libraries.h"
+#include "services/com_win.h"
 
 namespace {
-
-using InitialiseFunction = HRESULT(WINAPI*)(void*, DWORD);
-using CreateFunction = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
 
 // Spelled out here, so that no library of identifiers is linked for three.
 constexpr CLSID ShellLinkClass = {
@@ -22,26 +19,13 @@ constexpr IID PersistFileInterface = {
 
 thread_local bool apartmentTried = false;
 
-// Releases the object it holds when it goes.
-template <typename Interface> struct ObjectRef {
-    Interface* object = nullptr;
-    ObjectRef() = default;
-    ObjectRef(const ObjectRef&) = delete;
-    ObjectRef& operator=(const ObjectRef&) = delete;
-    ~ObjectRef() {
-        if (object) object->Release();
-    }
-    void** slot() { return reinterpret_cast<void**>(&object); }
-};
-
 // The shortcut's own texts are at most this long (its target a path).
 constexpr int ShortcutTextRoom = 1024;
 
 } // namespace
 
 bool PrepareShellObjects() {
-    static const auto initialise =
-        reinterpret_cast<InitialiseFunction>(SystemLibraryFunction("ole32.dll", "CoInitializeEx"));
+    const auto initialise = ComLibrary().initialize;
     if (initialise && !apartmentTried) {
         apartmentTried = true;
         // A thread already in another apartment keeps it; the shell's calls
@@ -54,25 +38,24 @@ bool PrepareShellObjects() {
 bool ReadShortcut(const char* path, Text* target, Text* arguments) {
     FreeText(*target);
     FreeText(*arguments);
-    static const auto create =
-        reinterpret_cast<CreateFunction>(SystemLibraryFunction("ole32.dll", "CoCreateInstance"));
+    const auto create = ComLibrary().create;
     if (!PrepareShellObjects() || !create) return false;
-    ObjectRef<IShellLinkA> link;
-    ObjectRef<IPersistFile> file;
+    ComRef<IShellLinkA> link;
+    ComRef<IPersistFile> file;
     if (FAILED(create(ShellLinkClass, nullptr, CLSCTX_INPROC_SERVER, ShellLinkInterface,
                       link.slot())) ||
-        FAILED(link.object->QueryInterface(PersistFileInterface, file.slot())))
+        FAILED(link->QueryInterface(PersistFileInterface, file.slot())))
         return false;
     // The file is loaded by its wide name; the tool's texts are ANSI.
     WCHAR wide[MAX_PATH] = {};
     if (!MultiByteToWideChar(CP_ACP, 0, path ? path : "", -1, wide, MAX_PATH) ||
-        FAILED(file.object->Load(wide, STGM_READ)))
+        FAILED(file->Load(wide, STGM_READ)))
         return false;
     char found[ShortcutTextRoom] = {};
     WIN32_FIND_DATAA data{};
-    if (link.object->GetPath(found, MAX_PATH, &data, 0) != S_OK || !found[0]) return false;
+    if (link->GetPath(found, MAX_PATH, &data, 0) != S_OK || !found[0]) return false;
     char given[ShortcutTextRoom] = {};
-    if (FAILED(link.object->GetArguments(given, sizeof given))) given[0] = '\0';
+    if (FAILED(link->GetArguments(given, sizeof given))) given[0] = '\0';
     AssignText(*target, found);
     AssignText(*arguments, given);
     return true;

@@ -101,3 +101,39 @@ void EncodeUtf8(const char* source, int32_t* sourceCount, char* destination,
     *sourceCount = used;
     *destinationCount = produced;
 }
+
+namespace {
+
+// 21 digit positions: more than the 19 digits of the largest 64-bit magnitude.
+constexpr const char* GroupMask = "###.###.###.###.###.###.###";
+
+} // namespace
+
+Text GroupDigits(int64_t value) {
+    Text digits = IntegerToText(value);
+    const bool negative = TextEquals(TextPart(digits, 1, 1), "-");
+    if (negative) digits = TextPart(digits, 2, TextLength(digits));
+    const int32_t count = TextLength(digits);
+    const int32_t maskLength = TextLength(GroupMask);
+
+    // Find the mask position from which exactly count digit places remain.
+    int32_t start = 1;
+    int32_t places = 0;
+    for (int32_t position = maskLength; position >= 1; --position) {
+        if (TextEquals(TextPart(GroupMask, position, 1), "#") && ++places == count) {
+            start = position;
+            break;
+        }
+    }
+
+    Text grouped;
+    if (negative) AppendText(grouped, "-");
+    int32_t next = 1;
+    for (int32_t position = start; position <= maskLength; ++position) {
+        if (TextEquals(TextPart(GroupMask, position, 1), "."))
+            AppendText(grouped, ".");
+        else
+            AppendText(grouped, TextPart(digits, next++, 1));
+    }
+    return grouped;
+}

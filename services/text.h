@@ -47,3 +47,7 @@ void FreeText(Text& variable);
 // produced. Writes no terminator.
 void EncodeUtf8(const char* source, int32_t* sourceCount, char* destination,
                 int32_t* destinationCount);
+
+// The decimal text of value with a dot between groups of three digits counted
+// from the right; a negative value is its grouped magnitude after a minus sign.
+Text GroupDigits(int64_t value);

@@ -1,15 +1,20 @@
 #include "toolkit/brush_pool.h"
 
+BrushPool::Shared* BrushPool::Find(int32_t colour) {
+    for (Shared& shared : brushes)
+        if (shared.colour == colour) return &shared;
+    return nullptr;
+}
+
 uintptr_t BrushPool::Acquire(int32_t colour) {
     std::lock_guard<Lock> guard(lock);
-    auto found = brushes.find(colour);
-    if (found != brushes.end()) {
-        ++found->second.users;
-        return found->second.brush;
+    if (Shared* found = Find(colour)) {
+        ++found->users;
+        return found->brush;
     }
     uintptr_t brush = make(colour);
     if (!brush) return 0;
-    brushes[colour] = Shared{brush, 1};
+    brushes.push_back({colour, brush, 1});
     return brush;
 }
 
@@ -17,11 +22,11 @@ void BrushPool::Release(int32_t colour) {
     uintptr_t doomed = 0;
     {
         std::lock_guard<Lock> guard(lock);
-        auto found = brushes.find(colour);
-        if (found == brushes.end()) return;
-        if (--found->second.users > 0) return;
-        doomed = found->second.brush;
-        brushes.erase(found);
+        Shared* found = Find(colour);
+        if (!found || --found->users > 0) return;
+        doomed = found->brush;
+        *found = brushes.back();
+        brushes.pop_back();
     }
     // Deleted outside the lock: the platform call needs no protection.
     destroy(doomed);
@@ -35,7 +40,7 @@ int32_t BrushPool::Count() {
 int32_t BrushPool::Users() {
     std::lock_guard<Lock> guard(lock);
     int32_t users = 0;
-    for (const auto& entry : brushes)
-        users += entry.second.users;
+    for (const Shared& shared : brushes)
+        users += shared.users;
     return users;
 }

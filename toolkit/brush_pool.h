@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <mutex>
+#include <vector>
 
 #include "services/lock.h"
 
@@ -26,11 +26,14 @@ class BrushPool {
 
   private:
     struct Shared {
+        int32_t colour;
         uintptr_t brush;
         int32_t users;
     };
+    Shared* Find(int32_t colour);
     MakeBrush make;
     DeleteBrush destroy;
     Lock lock;
-    std::map<int32_t, Shared> brushes;
+    // A window has a handful of colours: a short list searched in turn.
+    std::vector<Shared> brushes;
 };

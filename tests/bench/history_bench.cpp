@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "monitor/history_paint_win.h"
+#include "views/history_paint_win.h"
 #include "monitor/state.h"
 
 namespace {

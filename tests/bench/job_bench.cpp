@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "monitor/job_sampler_win.h"
-#include "monitor/language.h"
+#include "measure/watch_win.h"
+#include "services/launch.h"
 #include "services/job.h"
 #include "services/launcher.h"
 
@@ -31,17 +31,6 @@ double Median(std::vector<double> times) {
     return times[times.size() / 2];
 }
 
-// The single-process pass of the worker: times, load, working set.
-void SingleProcessPass(MonitorState& state, ProcessTimes& times, HANDLE process) {
-    uint64_t kernel = 0;
-    uint64_t user = 0;
-    LoadFromProcessorTime(state, times.Read(&kernel, &user) ? kernel + user : 0);
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    if (MemoryQuery(state)(process, &counters, sizeof counters))
-        state.Readings.Row[RamCurrent] = static_cast<int64_t>(counters.WorkingSetSize);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -51,15 +40,9 @@ int main(int argc, char** argv) {
     }
     const std::string folder = argv[1];
     const int passes = argc > 2 ? std::atoi(argv[2]) : 200;
-    static MonitorState jobState;
-    static MonitorState singleState;
     HMODULE psapi = LoadLibraryA("Psapi.dll");
-    for (MonitorState* state : {&jobState, &singleState}) {
-        ApplySettings(*state, English, 0);
-        ComposeMonitorTexts(*state);
-        state->MemoryInfoFunction =
-            reinterpret_cast<void*>(GetProcAddress(psapi, "GetProcessMemoryInfo"));
-    }
+    const auto memory = reinterpret_cast<MemoryInfoFunction>(
+        reinterpret_cast<void*>(GetProcAddress(psapi, "GetProcessMemoryInfo")));
 
     LaunchRecord* tree = LaunchProgram((folder + "\\spawn_children.exe").c_str(), "9 0",
                                        folder.c_str(), LaunchOpen | LaunchInJob);
@@ -77,22 +60,22 @@ int main(int argc, char** argv) {
     // behind a new one takes a moment to bear its name.
     Sleep(300);
 
-    OwnedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE,
-                                    static_cast<DWORD>(ProcessIdOf(single))));
-    ProcessTimes times(process.get());
-    JobSampler sampler(job);
+    OwnedHandle process = OpenForWatching(static_cast<uint32_t>(ProcessIdOf(single)));
+    OwnedHandle treeProcess = OpenForWatching(static_cast<uint32_t>(ProcessIdOf(tree)));
+    Watch alone(process.get(), nullptr, nullptr, memory);
+    Watch sampler(treeProcess.get(), job, nullptr, memory);
     const double firstBegin = NowMicroseconds();
-    sampler.Sample(jobState);
+    sampler.Read();
     const double firstUs = NowMicroseconds() - firstBegin;
 
     std::vector<double> jobTimes;
     std::vector<double> singleTimes;
     for (int i = 0; i < passes; ++i) {
         double begin = NowMicroseconds();
-        sampler.Sample(jobState);
+        sampler.Read();
         jobTimes.push_back(NowMicroseconds() - begin);
         begin = NowMicroseconds();
-        SingleProcessPass(singleState, times, process.get());
+        alone.Read();
         singleTimes.push_back(NowMicroseconds() - begin);
     }
     std::printf("job_processes %zu\n", processes);
@@ -100,7 +83,7 @@ int main(int argc, char** argv) {
     std::printf("single_pass_us %.2f\n", Median(singleTimes));
     std::printf("ratio %.2f\n", Median(jobTimes) / Median(singleTimes));
     std::printf("first_job_pass_us %.0f\n", firstUs);
-    std::printf("job_members_read %zu, times from %s\n", sampler.Members(), times.Source());
+    std::printf("job_members_read %zu\n", sampler.Members());
 
     KillLaunched(tree);
     KillLaunched(single);

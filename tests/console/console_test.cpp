@@ -2,7 +2,7 @@
 // line, and the two reports.
 #include <gtest/gtest.h>
 
-#include "console/command_line.h"
+#include "services/command_line.h"
 #include "console/run_options.h"
 #include "console/run_report.h"
 #include "monitor/state.h"
@@ -99,18 +99,28 @@ TEST(RunReport, JsonHoldsEveryKeyEscapedAndUnmeasuredAsNull) {
     run.Facts.PeakWorkingSet = -1;
     run.Facts.CpuScale = 1;
     run.Processors = 4;
-    run.ProcessorBefore100ns = 2'000'000; // watched by --pid: before watching
     EXPECT_EQ(RunReportJson(run),
               "{\n  \"program\": \"C:\\\\T\xC3\xA4st\\\\prog.exe\",\n"
               "  \"arguments\": [\"a b\", \"q\\\"\\\\\\u000a\"],\n"
               "  \"exit_code\": null,\n  \"run_time_ms\": 2345,\n"
               "  \"processor_time_ms\": 1223,\n  \"user_time_ms\": 1100,\n"
-              "  \"kernel_time_ms\": 123,\n  \"cpu_average_percent\": 10,\n"
+              "  \"kernel_time_ms\": 123,\n  \"cpu_average_percent\": 13,\n"
               "  \"cpu_minimum_percent\": null,\n  \"cpu_maximum_percent\": null,\n"
               "  \"peak_working_set_bytes\": null,\n  \"working_set_minimum_bytes\": null,\n"
               "  \"working_set_maximum_bytes\": null,\n  \"peak_private_bytes\": null,\n"
               "  \"passes\": 2,\n  \"interval_ms\": 1000,\n  \"cpu_scale\": 1,\n"
               "  \"children\": false,\n  \"processes\": 1\n}\n");
+    // Watched by --pid: the arguments are not known, every time covers the
+    // watch (the load too), and the process's whole life is given apart.
+    run.Attached = true;
+    run.ProcessorBefore100ns = 2'000'000;
+    const Text attached = RunReportJson(run);
+    EXPECT_NE(attached.find("\"arguments\": null,\n  \"exit_code\""), Text::npos) << attached;
+    EXPECT_NE(attached.find("\"processor_time_ms\": 1223,\n  \"processor_time_whole_life_ms\": 1423,\n"
+                            "  \"user_time_ms\": 1100"),
+              Text::npos)
+        << attached;
+    EXPECT_NE(attached.find("\"cpu_average_percent\": 13,"), Text::npos);
 }
 
 } // namespace

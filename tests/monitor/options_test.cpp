@@ -1,7 +1,7 @@
 #include "monitor/language.h"
 #include "monitor/readings.h"
-#include "monitor/reading_log.h"
-#include "monitor/summary.h"
+#include "measure/reading_log.h"
+#include "measure/summary.h"
 
 #include <gtest/gtest.h>
 

@@ -3,106 +3,94 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <utility>
 #include <vector>
 
-#include "monitor/job_memory.h"
+#include "measure/job_memory.h"
 #include "monitor/language.h"
 #include "monitor/quitting.h"
+#include "tests/measure/fake_watch.h"
 
 namespace {
 
-// A program that uses 10 % of a processor and 8 MB, ending after `passes`
-// samples; the pauses end as scripted, then with the program's end.
-struct FakeWatch {
-    explicit FakeWatch(int passes, std::vector<PauseEnd> pauses = {})
-        : passes(passes), pauses(std::move(pauses)) {}
-    int passes;
-    std::vector<PauseEnd> pauses;
+// The window's end of the hand-over: the texts handed, what the record held
+// at each, and the log's rows.
+struct FakeSink {
+    explicit FakeSink(const RunRecord& kept) : record(&kept) {}
+    const RunRecord* record;
     std::vector<Text> handed;
-    uint32_t tick = 1000;
-    int sampled = 0;
-
-    void Sample(MonitorState& state) {
-        ++sampled;
-        tick += 1000;
-        auto& row = state.Readings.Row;
-        row[CpuCurrent] = SampleCpuLoad(state.ObservedProgram.Sampler, sampled * 1'000'000ull, tick,
-                                        row[CpuCurrent]);
-        row[RamCurrent] = Ended() ? 0 : 8'000'000;
-    }
-    bool Ended() const { return sampled > passes; }
+    std::vector<int64_t> keptAtHandOver;
+    std::vector<uint64_t> logged;
     void HandOver(const Text& values) {
         handed.push_back(values);
-        if (record) keptAtHandOver.push_back(record->Facts().Passes);
+        keptAtHandOver.push_back(record->Facts().Passes);
     }
-    const RunRecord* record = nullptr; // what the views woken by a hand-over read
-    std::vector<int64_t> keptAtHandOver;
-    uint64_t Tick() const { return tick; }
     void LogPass(const Readings&, uint64_t msSinceStart) { logged.push_back(msSinceStart); }
-    std::vector<uint64_t> logged;
-    PauseEnd Pause(int32_t) {
-        if (static_cast<size_t>(sampled) <= pauses.size()) return pauses[sampled - 1];
-        return PauseEnd::ProgramEnded;
-    }
 };
 
 MonitorState& Observing(MonitorState& state) {
     ApplySettings(state, English, 0);
     ComposeMonitorTexts(state);
     BeginObservation(state, 1000);
-    state.ObservedProgram.Record.Begin(1000, 0, 1000);
     state.Monitoring.store(1);
     return state;
 }
 
 TEST(SamplingWorker, EndsAtOnceOnTheProgramsEndKeepingTheLastFigures) {
     MonitorState state;
-    FakeWatch watch(2, {PauseEnd::Interval});
-    watch.record = &state.ObservedProgram.Record;
-    RunSamplingWorker(Observing(state), watch, 1000);
+    FakeWatch watch;
+    watch.endsAt = 2500;
+    FakeSink sink(state.ObservedProgram.Record);
+    RunSamplingWorker(Observing(state), watch, sink, 1000);
     // Two passes handed over, then the last figures once more for the main loop.
-    ASSERT_EQ(watch.handed.size(), 3u);
-    EXPECT_EQ(watch.sampled, 2) << "no pass over the ended program";
-    EXPECT_EQ(watch.handed[2], watch.handed[1]);
+    ASSERT_EQ(sink.handed.size(), 3u);
+    EXPECT_EQ(watch.reads, 2) << "no pass over the ended program";
+    EXPECT_EQ(sink.handed[2], sink.handed[1]);
     // The one wake-up of a hand-over finds its pass already in the record.
-    EXPECT_EQ(watch.keptAtHandOver, (std::vector<int64_t>{1, 2, 2}));
+    EXPECT_EQ(sink.keptAtHandOver, (std::vector<int64_t>{1, 2, 2}));
     EXPECT_EQ(state.Readings.Row,
               (std::array<int64_t, 6>{10, 10, 8'000'000, 8'000'000, 10, 8'000'000}));
     // The record and the log hold the passes shown, at their time since the start.
-    EXPECT_EQ(watch.logged, (std::vector<uint64_t>{1000, 2000}));
-    std::vector<std::array<int64_t, 3>> kept;
-    state.ObservedProgram.Record.ForEachBlock([&](const RecordedPass* first, size_t count) {
-        for (size_t i = 0; i < count; ++i)
-            kept.push_back({first[i].Ms, first[i].Load, first[i].WorkingSet});
-    });
-    EXPECT_EQ(kept,
-              (std::vector<std::array<int64_t, 3>>{{1000, 10, 8'000'000}, {2000, 10, 8'000'000}}));
+    EXPECT_EQ(sink.logged, (std::vector<uint64_t>{250, 1250}));
+    EXPECT_EQ(state.ObservedProgram.Record.Facts().EndTick, 2500u);
 }
 
+// A cleared Monitoring flag stops the worker as the stop event does: no
+// pass, no hand-over after it.
 TEST(SamplingWorker, StopsWithoutAnotherPassOrHandOver) {
     MonitorState state;
-    FakeWatch watch(5, {PauseEnd::Interval, PauseEnd::Stop});
-    RunSamplingWorker(Observing(state), watch, 1000);
-    EXPECT_EQ(watch.sampled, 2);
-    EXPECT_EQ(watch.handed.size(), 2u);
+    FakeWatch watch;
+    watch.stopAt = 2500;
+    FakeSink sink(state.ObservedProgram.Record);
+    RunSamplingWorker(Observing(state), watch, sink, 1000);
+    EXPECT_EQ(watch.reads, 2);
+    EXPECT_EQ(sink.handed.size(), 2u);
+    FakeWatch cleared;
+    state.Monitoring.store(0);
+    RunSamplingWorker(state, cleared, sink, 1000);
+    EXPECT_EQ(cleared.reads, 0);
+    EXPECT_EQ(sink.handed.size(), 2u);
 }
 
 // A program that ends before the first pass shows nothing, not the figures
 // of the observation before.
 TEST(SamplingWorker, NoEarlierFiguresWhenTheProgramEndsBeforeTheFirstPass) {
     MonitorState state;
-    FakeWatch earlier(1);
-    RunSamplingWorker(Observing(state), earlier, 1000);
-    ASSERT_FALSE(earlier.handed.back().empty());
+    FakeWatch earlier;
+    earlier.endsAt = 1500;
+    FakeSink before(state.ObservedProgram.Record);
+    RunSamplingWorker(Observing(state), earlier, before, 1000);
+    ASSERT_FALSE(before.handed.back().empty());
 
-    FakeWatch gone(0);
-    RunSamplingWorker(Observing(state), gone, 1000);
-    for (const Text& values : gone.handed)
+    FakeWatch gone;
+    gone.endsAt = 1100;
+    FakeSink sink(state.ObservedProgram.Record);
+    RunSamplingWorker(Observing(state), gone, sink, 1000);
+    for (const Text& values : sink.handed)
         EXPECT_EQ(values, "");
     EXPECT_EQ(state.Readings.Row, (std::array<int64_t, 6>{}));
-    EXPECT_TRUE(gone.logged.empty());
+    EXPECT_TRUE(sink.logged.empty());
     EXPECT_EQ(state.ObservedProgram.Record.Facts().Passes, 0);
+    EXPECT_EQ(state.ObservedProgram.Record.Facts().PeakWorkingSet, -1);
 }
 
 // A watched program asked to end that ends, or outlives the wait.

@@ -1,5 +1,6 @@
 #include "monitor/language.h"
 #include "monitor/system_info.h"
+#include "services/processors.h"
 
 #include <gtest/gtest.h>
 

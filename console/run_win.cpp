@@ -1,0 +1,160 @@
+#include "console/run_win.h"
+
+#include "console/console_out_win.h"
+#include "console/run_log_win.h"
+#include "console/run_plot_win.h"
+#include "console/run_report.h"
+#include "measure/log_file_win.h"
+#include "measure/reading_log.h"
+#include "measure/summary.h"
+#include "measure/texts.h"
+#include "measure/watch_win.h"
+#include "services/command_line.h"
+#include "services/launch.h"
+#include "services/processors.h"
+#include "services/settings.h"
+
+namespace {
+
+// English, unless a Brenk.ini here says Language=0 as the window reads it.
+int8_t ReportLanguage() {
+    int8_t language = English;
+    if (OpenSettingsFile("Brenk.ini")) {
+        SelectSettingsGroup("Global");
+        if (FindSettingsValue("Language"))
+            language = SettingValue(ReadSettingsNumber("Language", English), English);
+        CloseSettingsFile();
+    }
+    return language;
+}
+
+// The console's hand-over: every pass shown becomes a log row.
+struct ConsoleShow {
+    const RunRecord& record;
+    RunLog* log;
+
+    void Pass(const ShownPass& shown) {
+        if (!log) return;
+        const RunExtremes extremes = record.Facts().Extremes;
+        Readings readings;
+        readings.Row[CpuCurrent] = shown.Pass.Load;
+        readings.Row[CpuMinimum] = extremes.LoadMinimum;
+        readings.Row[CpuMaximum] = extremes.LoadMaximum;
+        readings.Row[RamCurrent] = shown.Pass.WorkingSet;
+        readings.Row[RamMinimum] = extremes.WorkingSetMinimum;
+        readings.Row[RamMaximum] = extremes.WorkingSetMaximum;
+        log->Write(LogRowLine(LocalLogTime(), shown.Pass.Ms, readings));
+    }
+    void Ended() {}
+};
+
+// The reports and the log's last line, once the run is over.
+int32_t Report(const RunOptions& options, int8_t language, ConsoleRun& run, RunLog* log) {
+    if (log) {
+        SummaryFigures figures;
+        figures.ended = run.ExitKnown;
+        figures.runMs = run.RunMs;
+        figures.processor100ns = run.Facts.ProcessorTime;
+        figures.exitCode = run.Facts.ExitCode;
+        figures.peakWorkingSet = run.Facts.PeakWorkingSet;
+        log->Write(SummaryLogLine(language, figures));
+        if (log->Failed())
+            Fail(0, "brenkrun: the log " + options.LogFile + " could not be written to its end");
+    }
+    const bool jsonToError = options.JsonFile == "-";
+    if (!options.Quiet && !jsonToError) WriteTo(STD_ERROR_HANDLE, RunReportText(language, run));
+    if (jsonToError)
+        WriteTo(STD_ERROR_HANDLE, RunReportJson(run));
+    else if (!options.JsonFile.empty() && !WriteFileText(options.JsonFile, RunReportJson(run)))
+        Fail(0, "brenkrun: the JSON report could not be written to " + options.JsonFile);
+    // Watching stopped by Ctrl+C ends as a console program ended by it.
+    return run.ExitKnown ? static_cast<int32_t>(run.Facts.ExitCode)
+                         : static_cast<int32_t>(STATUS_CONTROL_C_EXIT);
+}
+
+} // namespace
+
+int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
+    const int8_t language = ReportLanguage();
+    ConsoleRun run;
+    run.Processors = CountMachineProcessors();
+    run.Children = options.Children;
+    run.Attached = options.WatchedId != 0;
+    OwnedHandle process;
+    StartRequest request;
+    if (run.Attached) {
+        process = OpenForWatching(options.WatchedId);
+        if (!process.valid())
+            return Fail(ExitNotFound, "brenkrun: no process " + IntegerToText(options.WatchedId) +
+                                          " to watch");
+        char image[MAX_PATH * 4];
+        DWORD length = sizeof image;
+        if (QueryFullProcessImageNameA(process.get(), 0, image, &length))
+            run.Program.assign(image, length);
+        run.Command = run.Program;
+    } else {
+        run.Program = FindProgram(options.Command.front());
+        if (run.Program.empty())
+            return Fail(ExitNotFound, "brenkrun: " + options.Command.front() + ": not found");
+        run.Arguments.assign(options.Command.begin() + 1, options.Command.end());
+        run.Command = ComposeCommand(options.Command);
+    }
+
+    RunLog log;
+    RunLog* logUsed = nullptr;
+    if (!options.LogFile.empty()) {
+        if (log.Open(options.LogFile))
+            logUsed = &log;
+        else
+            Fail(0, "brenkrun: the log " + options.LogFile + " cannot be written; no log");
+    }
+
+    const uint64_t startMs = GetTickCount64();
+    OwnedHandle job;
+    if (!run.Attached) {
+        request.Path = run.Program.c_str();
+        request.CommandLine = run.Command;
+        request.InJob = options.Children;
+        StandardHandles shared;
+        InheritStandardHandles(shared);
+        request.StandardHandles = shared.Handles;
+        StartedProcess started = StartProcess(std::move(request));
+        if (!started.Process.valid())
+            return Fail(ExitNotStarted, "brenkrun: " + run.Program +
+                                            ": could not be started (error " +
+                                            IntegerToText(started.Error) + ")");
+        process = std::move(started.Process);
+        job = std::move(started.Job);
+    }
+    if (logUsed) logUsed->Write(LogStartLine(language, run.Command));
+
+    RunRecord record;
+    record.Begin(startMs, options.CpuScale, options.IntervalMs);
+    Watch watch(process.get(), job.get(), run.Attached ? stop : nullptr, &GetProcessMemoryInfo);
+    PassTally tally;
+    BeginTally(tally, startMs);
+    // The time a watched process used before watching began is no part of
+    // the run: every figure covers the same span, from the attach.
+    if (run.Attached) AttachTally(tally, watch.Read());
+    PassPlan plan;
+    plan.IntervalMs = options.IntervalMs;
+    plan.CpuScale = options.CpuScale;
+    plan.Processors = run.Processors;
+    plan.FirstPass = startMs + std::min<uint64_t>(FirstPassMs, options.IntervalMs);
+    ConsoleShow show{record, logUsed};
+    RunPasses(record, tally, watch, show, plan);
+    run.ExitKnown = tally.Ended;
+    if (tally.Ended) FinishRun(record, tally, watch, process.get());
+    run.Facts = record.Facts();
+    run.RunMs = (tally.Ended ? tally.EndMs : watch.Now()) - startMs;
+    run.ProcessorBefore100ns = tally.Before.Kernel + tally.Before.User;
+    run.User100ns = tally.Times.User;
+    run.Kernel100ns = tally.Times.Kernel;
+    run.Processes = watch.Processes();
+    const int32_t status = Report(options, language, run, logUsed);
+    // The status stays the program's: the graph is an extra, as the reports are.
+    if (!options.PlotFile.empty() &&
+        !WritePlot(options.PlotFile, record, language, options.PlotWidth, options.PlotHeight))
+        Fail(0, "brenkrun: the graph could not be written to " + options.PlotFile);
+    return status;
+}

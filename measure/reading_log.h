@@ -1,0 +1,28 @@
+// The lines of the readings log: CSV, one row per pass, with comment lines
+// (beginning with "#") that name each observed program and sum it up.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "measure/reading_types.h"
+#include "services/text.h"
+
+// A local time of day and date as the log writes it.
+struct LogTime {
+    int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};
+
+// The header a new or empty log file begins with, ending in "\r\n".
+Text LogHeaderLine();
+
+// "# Program : " and the command line the program was started with.
+Text LogStartLine(int8_t language, std::string_view commandLine);
+
+// One pass: the local time (ISO 8601, to the second), the milliseconds since
+// the start, then CPU current, minimum, maximum and RAM current, minimum,
+// maximum as plain integers; ending in "\r\n".
+Text LogRowLine(const LogTime& time, uint64_t msSinceStart, const Readings& readings);
+
+// "YYYY-MM-DDTHH:MM:SS".
+Text IsoTimeText(const LogTime& time);

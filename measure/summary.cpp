@@ -1,0 +1,207 @@
+#include "measure/summary.h"
+
+#include "services/encoding.h"
+#include "services/text.h"
+
+namespace {
+
+// ISO 8859-1; a literal is split after an escape that a letter a..f follows.
+const char* const GermanCaptions[SummaryCaptionCount] = {
+    "Programm",
+    "Laufzeit",
+    "L\xE4uft seit",
+    "Prozessorzeit",
+    "Exit-Code",
+    ("H\xF6"
+     "chster Working-Set"),
+    "nicht gemessen",
+};
+
+const char* const EnglishCaptions[SummaryCaptionCount] = {
+    "Program",   "Run time",         "Running for",  "Processor time",
+    "Exit code", "Peak working set", "not measured",
+};
+
+// The error of a log file that cannot be written: before and after its name.
+const char* const LogErrorTexts[2][2] = {
+    {"Konnte <", "> nicht schreiben !"},
+    {"Couldn\xB4t write <", "> !"},
+};
+
+// The system's codes for the ways a program most often dies; a program's own
+// exit codes lie below 0x80000000.
+struct ExitCodeName {
+    uint32_t code;
+    const char* english;
+    const char* german;
+};
+const ExitCodeName ExitCodeNames[] = {
+    {0xC0000005, "Access violation", "Zugriffsverletzung"},
+    {0xC00000FD, "Stack overflow",
+     "Stapel\xFC"
+     "berlauf"},
+    {0xC0000409, "Stack buffer overrun",
+     "Stapelpuffer\xFC"
+     "berlauf"},
+    {0xC0000094, "Integer divide by zero", "Ganzzahlige Division durch null"},
+    {0xC000001D, "Illegal instruction",
+     "Ung\xFC"
+     "ltiger Befehl"},
+    {0xE06D7363, "Unhandled C++ exception", "Unbehandelte C++-Ausnahme"},
+    {0xC000013A, "Ctrl+C", "Strg+C"},
+    {0x80000003, "Breakpoint", "Haltepunkt"},
+};
+constexpr uint32_t FirstSystemCode = 0x80000000;
+
+// The language's way to write a number: its grouping and decimal mark.
+struct NumberMarks {
+    char group;
+    char decimal;
+};
+NumberMarks MarksOf(int8_t language) {
+    return language == English ? NumberMarks{',', '.'} : NumberMarks{'.', ','};
+}
+
+Text Grouped(uint64_t value, char group) {
+    const Text digits = IntegerToText(static_cast<int64_t>(value));
+    Text grouped;
+    const size_t count = digits.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (i > 0 && (count - i) % 3 == 0) grouped.push_back(group);
+        grouped.push_back(digits[i]);
+    }
+    return grouped;
+}
+
+// tenths as "whole<decimal>tenth", the whole part grouped.
+Text WithOneDecimal(int8_t language, uint64_t tenths) {
+    const NumberMarks marks = MarksOf(language);
+    Text text = Grouped(tenths / 10, marks.group);
+    text.push_back(marks.decimal);
+    text.push_back(static_cast<char>('0' + tenths % 10));
+    return text;
+}
+
+// bytes in tenths of unit, rounded to the nearest, without overflow.
+uint64_t TenthsOf(uint64_t bytes, uint64_t unit) {
+    return bytes / unit * 10 + ((bytes % unit) * 10 + unit / 2) / unit;
+}
+
+struct SummaryItem {
+    SummaryCaption caption;
+    int64_t value;
+    enum Kind { Duration, Memory, ExitCode } kind;
+};
+
+// The items in the order both forms show them.
+int32_t SummaryItems(const SummaryFigures& figures, SummaryItem (&items)[4]) {
+    const auto runMs = static_cast<int64_t>(figures.runMs);
+    const auto processorMs = static_cast<int64_t>(figures.processor100ns / HundredsPerMs);
+    items[0] = {figures.ended ? SummaryRunTime : SummaryRunningFor, runMs, SummaryItem::Duration};
+    items[1] = {SummaryProcessorTime, processorMs, SummaryItem::Duration};
+    if (!figures.ended) return 2;
+    items[2] = {SummaryExitCode, figures.exitCode, SummaryItem::ExitCode};
+    items[3] = {SummaryPeakWorkingSet, figures.peakWorkingSet, SummaryItem::Memory};
+    return 4;
+}
+
+Text ItemValue(int8_t language, const SummaryItem& item, bool forWindow) {
+    switch (item.kind) {
+    case SummaryItem::ExitCode:
+        return ExitCodeText(language, static_cast<uint32_t>(item.value));
+    case SummaryItem::Duration:
+        if (forWindow) return DurationText(language, static_cast<uint64_t>(item.value));
+        return IntegerToText(item.value) + " ms";
+    case SummaryItem::Memory:
+        if (forWindow || item.value < 0) return MemoryText(language, item.value);
+        return IntegerToText(item.value) + " Bytes";
+    }
+    return Text();
+}
+
+Text JoinSummary(int8_t language, const SummaryFigures& figures, std::string_view separator,
+                 bool forWindow) {
+    const char* const* captions = SummaryCaptions(language);
+    SummaryItem items[4];
+    const int32_t count = SummaryItems(figures, items);
+    Text joined;
+    for (int32_t i = 0; i < count; ++i) {
+        if (i > 0) AppendText(joined, separator);
+        AppendText(joined, captions[items[i].caption]);
+        AppendText(joined, " : ");
+        AppendText(joined, ItemValue(language, items[i], forWindow));
+    }
+    return joined;
+}
+
+} // namespace
+
+const char* const* SummaryCaptions(int8_t language) {
+    return StoredTable(language == English ? EnglishCaptions : GermanCaptions,
+                       SummaryCaptionCount);
+}
+
+Text LogFileErrorText(int8_t language, std::string_view name) {
+    const char* const* texts = LogErrorTexts[language == English ? 1 : 0];
+    Text error = StoredText(texts[0]);
+    AppendText(error, name);
+    AppendText(error, StoredText(texts[1]));
+    return error;
+}
+
+Text ExitCodeText(int8_t language, uint32_t code) {
+    if (code < FirstSystemCode) return IntegerToText(code);
+    Text text = "0x";
+    for (int32_t shift = 28; shift >= 0; shift -= 4)
+        text.push_back("0123456789ABCDEF"[(code >> shift) & 0xF]);
+    for (const ExitCodeName& name : ExitCodeNames) {
+        if (name.code != code) continue;
+        AppendText(text, " (");
+        AppendText(text, StoredText(language == English ? name.english : name.german));
+        AppendText(text, ")");
+    }
+    return text;
+}
+
+SummaryFigures SummaryOf(const RunFacts& facts, uint64_t now) {
+    SummaryFigures figures;
+    figures.ended = facts.Finished;
+    const uint64_t until = facts.EndTick ? facts.EndTick : now;
+    figures.runMs = until > facts.StartTick ? until - facts.StartTick : 0;
+    figures.processor100ns = facts.ProcessorTime;
+    figures.exitCode = facts.ExitCode;
+    figures.peakWorkingSet = facts.PeakWorkingSet;
+    return figures;
+}
+
+Text DurationText(int8_t language, uint64_t ms) {
+    // Each form rounds to its own last unit; one that rounds up into the
+    // next form is written in that one ("60.0 s" is "1 min 0 s").
+    const uint64_t tenths = (ms + 50) / 100;
+    if (tenths < 600) return WithOneDecimal(language, tenths) + " s";
+    const char group = MarksOf(language).group;
+    const uint64_t seconds = (ms + 500) / 1000;
+    if (seconds < 3600)
+        return Grouped(seconds / 60, group) + " min " + Grouped(seconds % 60, group) + " s";
+    const uint64_t minutes = (ms + 30'000) / 60'000;
+    return Grouped(minutes / 60, group) + " h " + Grouped(minutes % 60, group) + " min";
+}
+
+Text MemoryText(int8_t language, int64_t bytes) {
+    if (bytes < 0) return SummaryCaptions(language)[SummaryNotMeasured];
+    constexpr uint64_t MB = uint64_t{1} << 20;
+    const uint64_t tenths = TenthsOf(static_cast<uint64_t>(bytes), MB);
+    if (tenths < 10 * 1024 * 10) return WithOneDecimal(language, tenths) + " MB";
+    return WithOneDecimal(language, TenthsOf(static_cast<uint64_t>(bytes), MB << 10)) + " GB";
+}
+
+Text SummaryTip(int8_t language, const SummaryFigures& figures) {
+    return JoinSummary(language, figures, "\r\n", true);
+}
+
+Text SummaryLogLine(int8_t language, const SummaryFigures& figures) {
+    Text line = "# ";
+    AppendText(line, JoinSummary(language, figures, ", ", false));
+    AppendText(line, "\r\n");
+    return line;
+}

@@ -1,0 +1,15 @@
+// Apart from the watch itself: only brenkrun counts the processes, and an
+// object file comes into a program whole.
+#include "measure/watch_win.h"
+
+#include <algorithm>
+
+int64_t Watch::Processes() const {
+    if (!job_) return 1;
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    int64_t total = 0;
+    if (QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &accounting,
+                                  sizeof accounting, nullptr))
+        total = accounting.TotalProcesses;
+    return std::max(total, static_cast<int64_t>(seen_.size()));
+}

@@ -1,0 +1,165 @@
+#include "measure/watch_win.h"
+
+#include <algorithm>
+
+#include "measure/job_memory.h"
+#include "services/job.h"
+#include "services/launch.h"
+#include "services/process_times_wine.h"
+
+namespace {
+
+uint64_t Hundreds(const LARGE_INTEGER& time) {
+    return static_cast<uint64_t>(time.QuadPart);
+}
+
+} // namespace
+
+Watch::Watch(HANDLE process, HANDLE job, HANDLE stop, MemoryInfoFunction memory)
+    : process_(process), job_(job), stop_(stop), memory_(memory) {}
+
+Watch::~Watch() = default;
+
+WatchReading Watch::Read() {
+    return job_ ? ReadJob() : ReadProcess(false);
+}
+
+WatchReading Watch::ReadAfterEnd() {
+    return job_ ? ReadJob() : ReadProcess(true);
+}
+
+WatchReading Watch::ReadProcess(bool ended) {
+    WatchReading reading;
+    // Under Wine an ended program's Linux process is gone; the system keeps
+    // the times of an ended process only on Windows.
+    if (!times_ && !(ended && RunningUnderWine()))
+        times_ = std::make_unique<ProcessTimes>(process_);
+    if (!times_ || !times_->Read(&reading.Times.Kernel, &reading.Times.User)) reading.Times = {};
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (memory_ && memory_(process_, &counters, sizeof counters)) {
+        reading.WorkingSet = static_cast<int64_t>(counters.WorkingSetSize);
+        reading.PeakWorkingSet = static_cast<int64_t>(counters.PeakWorkingSetSize);
+        reading.PeakPrivate = static_cast<int64_t>(counters.PeakPagefileUsage);
+    }
+    return reading;
+}
+
+// The job's own accounting where it counts (it keeps the ended processes);
+// under Wine, whose job times read 0, the threads of the live processes,
+// each kept after it ends. Memory: the live processes summed; the peak is
+// the most a pass proves was in memory at once (JobMemoryPass).
+WatchReading Watch::ReadJob() {
+    Refresh();
+    WatchReading reading;
+    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
+    if (!RunningUnderWine() &&
+        QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &accounting,
+                                  sizeof accounting, nullptr))
+        reading.Times = {Hundreds(accounting.TotalKernelTime), Hundreds(accounting.TotalUserTime)};
+    if (reading.Times.Kernel + reading.Times.User == 0) {
+        std::vector<uint32_t> ids;
+        for (const Member& member : members_)
+            ids.push_back(member.id);
+        if (!ReadThreadTimes(ids, threads_, &reading.Times)) reading.Times = threads_.Total();
+    }
+    if (!memory_) return reading;
+    JobMemoryPass pass;
+    uint64_t privateBytes = 0;
+    bool read = false;
+    for (const Member& member : members_) {
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof counters;
+        if (!memory_(member.process.get(), &counters, sizeof counters)) continue;
+        pass.Add(counters.WorkingSetSize, counters.PeakWorkingSetSize);
+        // The commit charge, which the system counts as the private bytes.
+        privateBytes += counters.PagefileUsage;
+        read = true;
+    }
+    // No live process read: no reading of the job's memory either.
+    if (!read) return reading;
+    reading.WorkingSet = static_cast<int64_t>(pass.WorkingSet());
+    reading.PeakWorkingSet = static_cast<int64_t>(pass.Peak());
+    reading.PeakPrivate = static_cast<int64_t>(privateBytes);
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    if (QueryInformationJobObject(job_, JobObjectExtendedLimitInformation, &limits, sizeof limits,
+                                  nullptr))
+        reading.PeakPrivate =
+            std::max(reading.PeakPrivate, static_cast<int64_t>(limits.PeakJobMemoryUsed));
+    return reading;
+}
+
+// Asked of the process itself: a program may well exit with the code that
+// otherwise means "still active".
+bool Watch::Ended() const {
+    if (job_) return JobLiveProcesses(job_) == 0;
+    return WaitForSingleObject(process_, 0) == WAIT_OBJECT_0;
+}
+
+// A process of the job that ends while others live only starts the wait
+// again with the job's processes of now, for the rest of the interval.
+WatchWait Watch::Pause(uint64_t deadline) {
+    for (;;) {
+        // The stop request first: when both hold, the quit is already under way.
+        if (stop_ && WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) return WatchWait::Stop;
+        if (Ended()) return WatchWait::Ended;
+        HANDLE objects[MAXIMUM_WAIT_OBJECTS];
+        DWORD count = 0;
+        if (stop_) objects[count++] = stop_;
+        if (!job_) objects[count++] = process_;
+        for (const Member& member : members_)
+            if (count < MAXIMUM_WAIT_OBJECTS) objects[count++] = member.process.get();
+        const uint64_t now = Now();
+        if (now >= deadline) return WatchWait::Interval;
+        const auto left = static_cast<DWORD>(std::min<uint64_t>(deadline - now, INFINITE - 1));
+        if (count == 0) {
+            // A job whose processes are not known yet: look again soon.
+            Sleep(std::min<DWORD>(left, 50));
+            Refresh();
+            continue;
+        }
+        const DWORD woken = WaitForMultipleObjects(count, objects, FALSE, left);
+        if (woken == WAIT_TIMEOUT) return WatchWait::Interval;
+        if (stop_ && woken == WAIT_OBJECT_0) return WatchWait::Stop;
+        if (woken >= WAIT_OBJECT_0 + count) {
+            // A wait that cannot be made still keeps the pace of the interval.
+            Sleep(left);
+            return WatchWait::Interval;
+        }
+        if (job_) Refresh();
+    }
+}
+
+// The job's processes of now: new ones opened, ended ones dropped. A number
+// stays with its process while a handle to it is held, so a member found
+// alive here is the process the job lists; an ended one goes first, and its
+// number, if the job lists it again, names a new process, opened anew.
+void Watch::Refresh() {
+    std::vector<Member> live;
+    for (uint32_t id : JobProcessIds(job_)) {
+        Member* known = nullptr;
+        for (Member& member : members_)
+            if (member.id == id && member.process.valid() &&
+                WaitForSingleObject(member.process.get(), 0) != WAIT_OBJECT_0)
+                known = &member;
+        if (known) {
+            live.push_back(std::move(*known));
+            continue;
+        }
+        if (std::find(seen_.begin(), seen_.end(), id) == seen_.end()) seen_.push_back(id);
+        OwnedHandle process = OpenForWatching(id);
+        // Between the job's list and the opening the number may have passed
+        // to a process outside the job.
+        BOOL inJob = FALSE;
+        if (process.valid() && IsProcessInJob(process.get(), job_, &inJob) && inJob)
+            live.push_back({id, std::move(process)});
+    }
+    members_ = std::move(live);
+}
+
+void FinishRun(RunRecord& record, PassTally& tally, Watch& watch, HANDLE process) {
+    TakeReading(record, tally, watch.ReadAfterEnd());
+    DWORD code = 0;
+    GetExitCodeProcess(process, &code);
+    record.Finish(code);
+}

@@ -1,0 +1,67 @@
+// The watched program as the system shows it: one process, or with the tree
+// (a job) every process of it read as one program. What the pass loop reads
+// and waits on, in both programs.
+#pragma once
+
+#include <windows.h>
+#include <psapi.h>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "measure/pass_loop.h"
+#include "measure/run_record.h"
+#include "services/owned_handle.h"
+#include "services/process_times.h"
+
+using MemoryInfoFunction = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
+
+class Watch {
+  public:
+    // process: opened for watching (OpenForWatching); job: null for the
+    // process alone; stop: ends a pause (null: none); memory: the memory
+    // query (null: no memory figures). None is owned.
+    Watch(HANDLE process, HANDLE job, HANDLE stop, MemoryInfoFunction memory);
+    ~Watch();
+    Watch(const Watch&) = delete;
+    Watch& operator=(const Watch&) = delete;
+
+    WatchReading Read();
+    // What the system still tells once the program has ended: an ended
+    // process's times and peaks on Windows, the job's accounting.
+    WatchReading ReadAfterEnd();
+    bool Ended() const;
+    // Waits until Now() reaches the deadline, for the stop or the end.
+    WatchWait Pause(uint64_t deadline);
+    uint64_t Now() const { return GetTickCount64(); }
+    // Processes seen so far: 1 for the process alone.
+    int64_t Processes() const;
+    // Live processes of the job read in the last pass.
+    size_t Members() const { return members_.size(); }
+
+  private:
+    struct Member {
+        uint32_t id;
+        OwnedHandle process;
+    };
+    WatchReading ReadProcess(bool ended);
+    WatchReading ReadJob();
+    void Refresh();
+
+    HANDLE process_;
+    HANDLE job_;
+    HANDLE stop_;
+    MemoryInfoFunction memory_;
+    // Made at the first reading: under Wine finding the program's Linux
+    // process takes a look at every process, which a program that ends at
+    // once should not wait for.
+    std::unique_ptr<ProcessTimes> times_;
+    std::vector<Member> members_;
+    std::vector<uint32_t> seen_;
+    AccumulatedTimes threads_;
+};
+
+// The end of a watched run: the last figures the system keeps, and the
+// program's exit code, into the record, which is then final.
+void FinishRun(RunRecord& record, PassTally& tally, Watch& watch, HANDLE process);

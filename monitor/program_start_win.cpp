@@ -1,0 +1,83 @@
+// The observed program started, and watched while it runs.
+#include <windows.h>
+
+#include <utility>
+
+#include "monitor/monitor_win.h"
+#include "monitor/program_win.h"
+#include "monitor/sampling.h"
+#include "services/launch.h"
+#include "services/launcher.h"
+#include "services/owned_handle.h"
+#include "services/threads.h"
+#include "toolkit/controls.h"
+
+void StartWorker() {
+    Monitor.ObservedProgram.WorkerThread =
+        SpawnThread(SamplingWorker, Monitor.IntervalTable[Monitor.IntervalIndex]);
+}
+
+void StartObservedProgram() {
+    auto& program = Monitor.ObservedProgram;
+    EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, false);
+    EnableControls({ButtonQuit}, true);
+    // Reported before anything is measured, so the box holds neither the
+    // baseline nor the main thread while the program is watched; the
+    // observation goes on unlogged.
+    if (!Monitor.Options.LogFile.empty() && !OpenReadingLog()) ReportError(ErrorLogFile);
+    // The keys belong to Quit from now on, while the error box of a failed
+    // launch is up too.
+    FocusControl(ButtonQuit);
+    // The first sample measures from the launch: the new process has used no
+    // processor time yet at this tick. The run's record starts afresh: what
+    // any view showed of the last run goes.
+    BeginObservation(Monitor, GetTickCount64());
+    SetControlText(ColumnValues, "");
+    AssignText(program.CommandLine, GetControlText(FieldCommandLine));
+    const uint32_t flags = Monitor.Options.Children == 1 ? LaunchOpen | LaunchInJob : LaunchOpen;
+    program.Program = LaunchProgram(program.FilePath.c_str(), program.CommandLine.c_str(),
+                                    program.Directory.c_str(), flags);
+    if (!program.Program) {
+        CloseReadingLog();
+        ReportError(ErrorNotStarted);
+        // Nothing runs, so there is nothing to quit: the program stays chosen
+        // with its command line, and another start or another file is one
+        // click away.
+        EnableControls({ButtonQuit}, false);
+        EnableControls({FieldCommandLine, SpinInterval, ButtonOpen, ButtonStart}, true);
+        ShowState(StateOpened);
+        if (!FocusControl(ButtonStart)) FocusControl(ButtonOpen);
+        return;
+    }
+    ShowState(StateStarted);
+
+    program.ProcessId = ProcessIdOf(program.Program);
+    OwnedHandle process;
+    if (program.ProcessId != -1) {
+        process = OpenForWatching(static_cast<uint32_t>(program.ProcessId));
+        // The launch's own handle when the number cannot be opened: the
+        // program runs, and left unwatched it would stay "started" for good.
+        if (!process.valid())
+            process.reset(DuplicateLaunchedProcess(program.Program, WatchAccess));
+    }
+    // Started through the shell, or not to be queried: runs unmonitored, and
+    // there is nothing to log.
+    if (!process.valid()) {
+        CloseReadingLog();
+        return;
+    }
+    program.ProcessHandle = std::move(process);
+    program.Job = JobOfLaunched(program.Program);
+    if (program.LogHandle.valid()) {
+        const Text launched = ComposeCommandLine(program.FilePath, program.CommandLine);
+        WriteReadingLog(LogStartLine(Monitor.Language, launched));
+    }
+    // Without the event the worker still ends, at the end of its pause.
+    program.StopEvent.reset(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+
+    Monitor.Monitoring.store(1);
+    ShowState(StateRunning);
+    // The worker takes its first pass a moment after the start, to give the
+    // new process time to come up.
+    StartWorker();
+}

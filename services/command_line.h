@@ -1,0 +1,25 @@
+// Command lines composed for a program to start: from a path and the
+// parameters as typed, or from a list of arguments so that the program's own
+// runtime splits it into that same list again.
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+#include "services/text.h"
+
+// One argument as the runtime reads it back: as it is when it holds no blank,
+// tab or quotation mark and is not empty; otherwise in quotation marks, with
+// each quotation mark escaped by a backslash and the backslashes before a
+// quotation mark (or the closing one) doubled.
+Text QuoteArgument(std::string_view argument);
+
+// The program's name first (in quotation marks when it holds a blank: a name
+// cannot hold a quotation mark, and its backslashes count as they are), then
+// each argument quoted, joined by single blanks.
+Text ComposeCommand(const std::vector<Text>& command);
+
+// The command line for a path and its parameters: the path in quotation marks
+// (unchanged when it already begins with one), then one blank and the
+// parameters only when there are any.
+Text ComposeCommandLine(std::string_view path, std::string_view parameters);

@@ -1,0 +1,82 @@
+// The watch of a job over a real tree under the platform: it takes in the
+// processes as they start, and its pause lasts the interval however many of
+// them end in it, unless the stop request or the job's end comes first.
+#include "measure/watch_win.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <thread>
+
+#include "services/job.h"
+#include "services/launch.h"
+#include "services/launcher.h"
+#include "tests/programs/test_programs.h"
+#include "tests/services/service_test_support.h"
+
+namespace {
+
+// Runs action afterMs into the step the test takes meanwhile.
+class Later {
+  public:
+    Later(DWORD afterMs, std::function<void()> action)
+        : thread_([afterMs, action] {
+              Sleep(afterMs);
+              action();
+          }) {}
+    ~Later() { thread_.join(); }
+
+  private:
+    std::thread thread_;
+};
+
+TEST(Watch, TakesInTheTreeAndPausesForTheWholeInterval) {
+    const auto memory = reinterpret_cast<MemoryInfoFunction>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("psapi.dll"), "GetProcessMemoryInfo")));
+    LaunchRecord* tree = LaunchProgram(TestProgramPath("spawn_children.exe").c_str(), "2 16", "",
+                                       LaunchOpen | LaunchInJob);
+    ASSERT_NE(tree, nullptr);
+    void* job = JobOfLaunched(tree);
+    OwnedHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    const OwnedHandle process(static_cast<HANDLE>(DuplicateLaunchedProcess(tree, WatchAccess)));
+    Watch sampler(process.get(), job, stop.get(), memory);
+    const int64_t all = 48 << 20;
+    WatchReading reading;
+    EXPECT_TRUE(PollUntil([&] {
+        reading = sampler.Read();
+        return sampler.Members() == 3 && reading.WorkingSet >= all;
+    })) << sampler.Members()
+        << " processes, " << reading.WorkingSet << " bytes";
+    EXPECT_GE(reading.PeakWorkingSet, all);
+    EXPECT_GT(reading.PeakPrivate, all / 3 * 2) << "the commit of more than one process";
+    EXPECT_EQ(sampler.Processes(), 3);
+
+    const auto pause = [&](int32_t interval, WatchWait wanted, DWORD fromMs, DWORD toMs) {
+        const ULONGLONG began = GetTickCount64();
+        EXPECT_EQ(sampler.Pause(began + static_cast<ULONGLONG>(interval)), wanted);
+        const ULONGLONG took = GetTickCount64() - began;
+        EXPECT_TRUE(took >= fromMs && took <= toMs) << took << " ms";
+    };
+    {
+        const DWORD child = JobProcessIds(job).back();
+        const Later end(200, [child] {
+            OwnedHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, child));
+            TerminateProcess(process.get(), 1);
+        });
+        pause(1500, WatchWait::Interval, 1450, 3000);
+    }
+    sampler.Read();
+    EXPECT_EQ(sampler.Members(), 2u);
+    {
+        const Later stopping(200, [&stop] { SetEvent(stop.get()); });
+        pause(5000, WatchWait::Stop, 150, 2500);
+    }
+    ResetEvent(stop.get());
+    {
+        const Later killing(200, [tree] { KillLaunched(tree); });
+        pause(5000, WatchWait::Ended, 150, 2500);
+    }
+    ReleaseLaunched(tree);
+}
+
+} // namespace
