@@ -1,5 +1,7 @@
 #include "services/settings.h"
 
+#include "services/encoding.h"
+
 #include "services/settings_reader.h"
 #include "services/text.h"
 #include "services/thread_state.h"
@@ -219,13 +221,38 @@ const std::vector<SettingsElement>& SettingsElementsOfThisThread() {
     return ThisThreadsReader().elements;
 }
 
+intptr_t AdoptSettingsBytes(intptr_t file, SettingsFileCloser closer,
+                            std::unique_ptr<char[]> content, size_t size) {
+    const std::string_view bytes = content ? std::string_view(content.get(), size) : std::string_view();
+    Text converted;
+    bool replace = false;
+    bool utf8 = StartsWithUtf8Mark(bytes.data(), bytes.size());
+    const size_t skip = utf8 ? 3 : 0;
+    if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") {
+        // UTF-16 with its mark, as a Windows editor saves "Unicode".
+        converted = Utf16ToUtf8(bytes.substr(2));
+        replace = utf8 = true;
+    } else if (!utf8 && ProcessTextIsUtf8() && !IsUtf8(bytes)) {
+        // An ANSI file read by a UTF-8 process: its letters kept.
+        converted = FromLatin1(bytes);
+        replace = utf8 = true;
+    } else if (!utf8 && ProcessTextIsUtf8()) {
+        utf8 = true; // UTF-8 without a mark, as most editors now save
+    }
+    if (replace) {
+        content = AllocateSettingsBuffer(converted.size());
+        if (content) std::memcpy(content.get(), converted.data(), converted.size());
+        size = content ? converted.size() : 0;
+    } else if (skip > 0) {
+        std::memmove(content.get(), content.get() + skip, size - skip);
+        size -= skip;
+        content[size] = content[size + 1] = '\0';
+    }
+    return AdoptSettingsFile(file, closer, std::move(content), size, utf8);
+}
+
 intptr_t OpenSettingsBytes(const char* data, size_t n) {
     CloseSettingsFile();
-    bool utf8 = StartsWithUtf8Mark(data, n);
-    if (utf8) {
-        data += 3;
-        n -= 3;
-    }
     std::unique_ptr<char[]> buffer = AllocateSettingsBuffer(n);
     size_t kept = 0;
     if (buffer && n > 0) {
@@ -233,7 +260,7 @@ intptr_t OpenSettingsBytes(const char* data, size_t n) {
         kept = n;
     }
     // No file stands behind the bytes; 1 marks the reader open all the same.
-    return AdoptSettingsFile(1, nullptr, std::move(buffer), kept, utf8);
+    return AdoptSettingsBytes(1, nullptr, std::move(buffer), kept);
 }
 
 int32_t SelectSettingsGroup(std::string_view group) {

@@ -36,6 +36,12 @@ using SettingsFileCloser = void (*)(intptr_t file);
 // it; null when it cannot be had.
 std::unique_ptr<char[]> AllocateSettingsBuffer(size_t size);
 
+// The whole content of a settings file into the reader: a UTF-16 file (with
+// its mark) and, in a process whose text is UTF-8, an ANSI file converted to
+// UTF-8, a UTF-8 mark dropped.
+intptr_t AdoptSettingsBytes(intptr_t file, SettingsFileCloser closer,
+                            std::unique_ptr<char[]> content, size_t size);
+
 // Hands an opened file to the calling thread's reader, which must have been
 // closed: the first size bytes of content (null for none) are parsed and the
 // reader closes the file with closer (may be null) when it is done. Returns file.

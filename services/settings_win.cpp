@@ -40,26 +40,13 @@ intptr_t OpenSettingsFile(std::string_view name) {
     if (!GetFileSizeEx(file, &fileSize) || fileSize.QuadPart <= 0) {
         return AdoptSettingsFile(handle, CloseSettingsHandle, nullptr, 0, false);
     }
-    auto size = static_cast<uint64_t>(fileSize.QuadPart);
-    bool utf8 = false;
-    if (size >= 3) {
-        char mark[3];
-        DWORD got = 0;
-        if (ReadFile(file, mark, 3, &got, nullptr) && StartsWithUtf8Mark(mark, got)) {
-            utf8 = true;
-            size -= 3;
-        } else {
-            SetFilePointer(file, 0, nullptr, FILE_BEGIN);
-        }
-    }
+    const auto size = static_cast<uint64_t>(fileSize.QuadPart);
     // One read call takes at most 4 GiB less a little; a larger file is treated
     // like one whose buffer could not be had: open, with no elements.
     std::unique_ptr<char[]> content;
     if (size <= MAXDWORD - 2) content = AllocateSettingsBuffer(static_cast<size_t>(size));
     DWORD read = 0;
-    if (content && size > 0 &&
-        !ReadFile(file, content.get(), static_cast<DWORD>(size), &read, nullptr)) {
+    if (content && !ReadFile(file, content.get(), static_cast<DWORD>(size), &read, nullptr))
         read = 0;
-    }
-    return AdoptSettingsFile(handle, CloseSettingsHandle, std::move(content), read, utf8);
+    return AdoptSettingsBytes(handle, CloseSettingsHandle, std::move(content), read);
 }

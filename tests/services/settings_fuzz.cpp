@@ -85,7 +85,9 @@ void CheckParse(const uint8_t* data, size_t size) {
 // under the first header of that name, or none.
 void CheckLookups(const uint8_t* data, size_t size) {
     OpenSettingsBytes(reinterpret_cast<const char*>(data), size);
-    bool utf8 = StartsWithUtf8Mark(reinterpret_cast<const char*>(data), size);
+    // A UTF-16 file is read as UTF-8, as one with the UTF-8 mark.
+    const bool utf8 = StartsWithUtf8Mark(reinterpret_cast<const char*>(data), size) ||
+                      (size >= 2 && data[0] == 0xFF && data[1] == 0xFE);
     const std::vector<SettingsElement>& elements = SettingsElementsOfThisThread();
     ptrdiff_t group = -1;
     int checked = 0;
