@@ -8,6 +8,7 @@
 #include "console/console_out_win.h"
 #include "console/run_options.h"
 #include "console/run_win.h"
+#include "services/encoding.h"
 #include "services/owned_handle.h"
 
 namespace {
@@ -28,6 +29,7 @@ BOOL WINAPI OnConsoleControl(DWORD event) {
 } // namespace
 
 int main(int argc, char** argv) {
+    SetProcessTextUtf8(GetACP() == CP_UTF8);
     std::vector<Text> arguments(argv + (argc > 0 ? 1 : 0), argv + argc);
     RunOptions options;
     const Text problem = ParseRunOptions(arguments, options);

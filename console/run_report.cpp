@@ -105,11 +105,11 @@ class Lines {
   public:
     explicit Lines(const Words& words) : words_(words) {
         for (const char* caption : words.captions)
-            if (TextLength(caption) > width_) width_ = TextLength(caption);
+            if (CharacterCount(caption) > width_) width_ = CharacterCount(caption);
     }
     void Add(Caption caption, std::string_view value) {
         AppendText(text_, words_.captions[caption]);
-        text_.append(static_cast<size_t>(width_ - TextLength(words_.captions[caption])), ' ');
+        text_.append(static_cast<size_t>(width_ - CharacterCount(words_.captions[caption])), ' ');
         AppendText(text_, " : ");
         AppendText(text_, value);
         AppendText(text_, "\r\n");

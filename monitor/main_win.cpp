@@ -6,6 +6,7 @@
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
 #include "measure/summary.h"
+#include "services/encoding.h"
 #include "services/launcher.h"
 #include "services/processors.h"
 #include "services/libraries.h"
@@ -118,6 +119,7 @@ void InitialiseMonitor() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
     Monitor.Instance = instance;
+    SetProcessTextUtf8(GetACP() == CP_UTF8);
     InitialiseServices();
     InitialiseMonitor();
     BuildMainWindow();

@@ -91,6 +91,14 @@ const char* const* StoredTable(const char* const* latin1, size_t count) {
     return storedTables.front().second.get();
 }
 
+int32_t CharacterCount(std::string_view text) {
+    if (!ProcessTextIsUtf8()) return static_cast<int32_t>(text.size());
+    int32_t count = 0;
+    for (const char c : text)
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++count;
+    return count;
+}
+
 bool IsUtf8(std::string_view text) {
     size_t i = 0;
     while (i < text.size()) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "services/text.h"
@@ -24,6 +25,9 @@ Text FromLatin1(std::string_view latin1);
 // they are.
 const char* StoredText(const char* latin1);
 const char* const* StoredTable(const char* const* latin1, size_t count);
+
+// The characters of the process's text, as a column of text counts them.
+int32_t CharacterCount(std::string_view text);
 
 // True when text is well-formed UTF-8 (no overlong form, no surrogate).
 bool IsUtf8(std::string_view text);

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwchar>
+#include <string>
 #include <mutex>
 #include <utility>
 #include <vector>
@@ -51,11 +53,13 @@ BOOL CALLBACK TakeOwnerWindow(HWND window, LPARAM found) {
 // The dialog's library is loaded when the first dialog opens, not at
 // start-up: the first screen does not need it, and under Wine loading it
 // took a fifth of the start.
-using OpenFileFunction = BOOL(WINAPI*)(OPENFILENAMEA*);
+// The wide dialog: the ANSI one may convert the name the user chose through
+// another code page than the process's own, and lose what that one lacks.
+using OpenFileFunction = BOOL(WINAPI*)(OPENFILENAMEW*);
 
 OpenFileFunction PrepareFileDialog() {
     static const auto openFile =
-        reinterpret_cast<OpenFileFunction>(SystemLibraryFunction("comdlg32.dll", "GetOpenFileNameA"));
+        reinterpret_cast<OpenFileFunction>(SystemLibraryFunction("comdlg32.dll", "GetOpenFileNameW"));
     if (!DialogReady) {
         DialogReady = true;
         INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_WIN95_CLASSES};
@@ -64,6 +68,23 @@ OpenFileFunction PrepareFileDialog() {
         PrepareShellObjects();
     }
     return openFile;
+}
+
+// The process's text (zeros inside kept) in UTF-16, and back.
+std::wstring Wide(std::string_view text) {
+    std::wstring wide(text.size(), L'\0');
+    const int count = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                          wide.data(), static_cast<int>(wide.size()));
+    wide.resize(count > 0 ? static_cast<size_t>(count) : 0);
+    return wide;
+}
+
+Text Narrow(const wchar_t* wide) {
+    const int size = WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    Text text(size > 0 ? static_cast<size_t>(size) : 1, '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text.data(), size, nullptr, nullptr);
+    text.resize(text.size() - 1);
+    return text;
 }
 
 } // namespace
@@ -121,22 +142,25 @@ int32_t SuspendedWindowCount() {
 Text ChooseFileToOpen(const char* title, const char* defaultFile, const char* patterns,
                       int32_t position) {
     LastPatternChosen = 0;
-    char path[RequesterPathRoom] = {};
-    const Text list = NativePatternList(patterns);
+    wchar_t path[RequesterPathRoom] = {};
+    const std::wstring list = Wide(NativePatternList(patterns));
     const RequesterStart start = RequesterStartOf(defaultFile);
     // A valid name longer than the buffer cannot be prefilled whole; cut it so
     // that the terminator stays inside.
-    std::memcpy(path, start.name.data(), std::min<size_t>(start.name.size(), sizeof(path) - 1));
+    const std::wstring name = Wide(start.name);
+    std::wmemcpy(path, name.data(), std::min<size_t>(name.size(), RequesterPathRoom - 1));
+    const std::wstring directory = Wide(start.directory);
+    const std::wstring caption = Wide(TextView(title));
 
-    OPENFILENAMEA dialog{};
+    OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
     dialog.hwndOwner = DialogOwner();
     dialog.lpstrFilter = list.c_str();
     dialog.nFilterIndex = static_cast<DWORD>(position) + 1;
     dialog.lpstrFile = path;
-    dialog.nMaxFile = sizeof(path);
-    dialog.lpstrInitialDir = start.directory.empty() ? nullptr : start.directory.c_str();
-    dialog.lpstrTitle = TextView(title).empty() ? nullptr : title;
+    dialog.nMaxFile = RequesterPathRoom;
+    dialog.lpstrInitialDir = directory.empty() ? nullptr : directory.c_str();
+    dialog.lpstrTitle = caption.empty() ? nullptr : caption.c_str();
     // The typed directory must exist, the file need not; the process's current
     // directory stays where it was; no read-only box; no default extension.
     // A shortcut comes back as itself, not as its target: the caller reads
@@ -151,7 +175,8 @@ Text ChooseFileToOpen(const char* title, const char* defaultFile, const char* pa
     ResumeOtherWindows();
     if (!chosen) return Text();
     LastPatternChosen = dialog.nFilterIndex;
-    return Text(path, strnlen(path, sizeof(path) - 1));
+    path[RequesterPathRoom - 1] = L'\0';
+    return Narrow(path);
 }
 
 int32_t ShowMessageBox(const char* title, const char* text) {

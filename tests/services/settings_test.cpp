@@ -1,5 +1,6 @@
 #include "services/settings.h"
 
+#include "services/encoding.h"
 #include "services/settings_reader.h"
 #include "services/text.h"
 #include "services/thread_state.h"
@@ -353,3 +354,22 @@ TEST_F(SettingsTest, GarbageAndLargeFilesParseCompletely) {
 }
 
 } // namespace
+
+// A log folder "Jürgen" as Notepad saves it: UTF-16 with its mark, UTF-8 with
+// or without one, or ANSI; a UTF-8 process reads each as "J\xC3\xBCrgen".
+TEST(SettingsEncoding, EveryEditorsFileGivesTheSameValue) {
+    const std::string utf16("\xFF\xFE[\0G\0]\0\n\0L\0=\0J\0\xFC\0r\0g\0e\0n\0", 26);
+    SetProcessTextUtf8(true);
+    for (const std::string& file :
+         {utf16, "[G]\nL=J\xC3\xBCrgen"s, "\xEF\xBB\xBF[G]\nL=J\xC3\xBCrgen"s, "[G]\nL=J\xFCrgen"s}) {
+        Open(file);
+        ASSERT_EQ(SelectSettingsGroup("G"), 1);
+        const char* value = FindSettingsValue("L");
+        EXPECT_STREQ(value ? value : "", "J\xC3\xBCrgen") << file;
+    }
+    SetProcessTextUtf8(false);
+    Open("[G]\nL=J\xFCrgen");
+    ASSERT_EQ(SelectSettingsGroup("G"), 1);
+    EXPECT_STREQ(FindSettingsValue("L"), "J\xFCrgen") << "an ANSI process reads ANSI as it is";
+    CloseSettingsFile();
+}

@@ -1,5 +1,7 @@
 #include "services/text.h"
 
+#include "services/encoding.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -165,3 +167,26 @@ TEST(TextThreads, TextsBuiltAtTheSameTimeStayTheirBuildersOwnAndOutliveThem) {
 }
 
 } // namespace
+
+// The process's text in UTF-8: stored texts converted once and kept, other
+// texts checked and converted for files that are UTF-8 whatever the system.
+TEST(ProcessText, Utf8ProcessConvertsStoredTextsAndCountsCharacters) {
+    static const char* const stored[2] = {"Durchg\xE4nge", "Passes"};
+    EXPECT_EQ(StoredTable(stored, 2), stored) << "an ANSI process keeps its texts";
+    EXPECT_EQ(ToUtf8("\xE4"), "\xC3\xA4");
+    SetProcessTextUtf8(true);
+    const char* const* table = StoredTable(stored, 2);
+    EXPECT_STREQ(table[0], "Durchg\xC3\xA4nge");
+    EXPECT_EQ(table[1], stored[1]) << "ASCII is not copied";
+    EXPECT_EQ(StoredTable(stored, 2), table) << "converted once";
+    EXPECT_EQ(StoredText(stored[0]), table[0]);
+    EXPECT_EQ(ToUtf8("\xC3\xA4"), "\xC3\xA4");
+    EXPECT_EQ(CharacterCount("H\xC3\xB6" "chster \xE4\xB8\xAD"), 10);
+    SetProcessTextUtf8(false);
+    EXPECT_TRUE(IsUtf8("\xCE\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"));
+    for (const char* bad : {"\xE4", "\xC0\xAF", "\xED\xA0\x80", "\xE2\x82", "\xF4\x90\x80\x80"})
+        EXPECT_FALSE(IsUtf8(bad)) << bad;
+    // "Ω€" and a pair of surrogates, then a lone one.
+    EXPECT_EQ(Utf16ToUtf8(std::string_view("\xA9\x03\xAC\x20\x3D\xD8\x00\xDE\x00\xD8", 10)),
+              "\xCE\xA9\xE2\x82\xAC\xF0\x9F\x98\x80\xEF\xBF\xBD");
+}

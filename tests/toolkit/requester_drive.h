@@ -74,10 +74,13 @@ inline HWND NameBox(HWND dialog) {
     return GetDlgItem(dialog, edt1);
 }
 
+// The requester is the wide dialog: its folder comes as UTF-16.
 inline std::string FolderOf(HWND dialog) {
-    char folder[MAX_PATH + 1] = {};
-    SendMessageA(dialog, CDM_GETFOLDERPATH, sizeof(folder), reinterpret_cast<LPARAM>(folder));
-    return folder;
+    wchar_t folder[MAX_PATH + 1] = {};
+    SendMessageW(dialog, CDM_GETFOLDERPATH, MAX_PATH + 1, reinterpret_cast<LPARAM>(folder));
+    char narrow[4 * MAX_PATH + 4] = {};
+    WideCharToMultiByte(CP_ACP, 0, folder, -1, narrow, sizeof(narrow), nullptr, nullptr);
+    return narrow;
 }
 
 inline void SendKey(WORD key, bool up) {

@@ -21,7 +21,8 @@ constexpr int32_t OtherWindow = 1;
 constexpr int32_t ButtonPress = 1;
 constexpr int32_t PlainWindow = 0xCA0000;
 constexpr const char* BoxTitle = "Guru-Attack!";
-constexpr const char* BoxText = "Couldn\xB4t start the program !";
+// In UTF-8, the code page the test programs ask for, as brenk.exe does.
+constexpr const char* BoxText = "Couldn\xC2\xB4t start the program !";
 
 struct ControlEvent {
     int32_t control;
