@@ -1,5 +1,7 @@
 #include "console/run_report.h"
 
+#include <algorithm>
+
 #include "monitor/readings.h"
 #include "measure/summary.h"
 #include "services/encoding.h"
@@ -85,6 +87,14 @@ Words Localized(const Words& stored) {
     return words;
 }
 
+// Grouped with the language's mark, as the tooltip groups: "1,000" in
+// English, "1.000" in German; a dot would read as a decimal point in English.
+Text Grouped(int64_t value, const Words& words) {
+    Text text = GroupDigits(value);
+    if (words.decimalMark == '.') std::replace(text.begin(), text.end(), '.', ',');
+    return text;
+}
+
 Text Seconds(uint64_t ms, const Words& words) {
     Text text = IntegerToText(static_cast<int64_t>(ms / 1000));
     text += words.decimalMark;
@@ -96,7 +106,7 @@ Text Seconds(uint64_t ms, const Words& words) {
 
 Text Bytes(int64_t bytes, const Words& words) {
     if (bytes < 0) return words.notMeasured;
-    Text text = GroupDigits(bytes);
+    Text text = Grouped(bytes, words);
     AppendText(text, " Bytes");
     return text;
 }
@@ -175,7 +185,7 @@ Text RunReportText(int8_t language, const ConsoleRun& run) {
     lines.Add(CaptionPeakWorkingSet, Bytes(facts.PeakWorkingSet, words));
     Text range = words.noPass;
     if (extremes.Seeded) {
-        range = GroupDigits(extremes.WorkingSetMinimum);
+        range = Grouped(extremes.WorkingSetMinimum, words);
         AppendText(range, words.range);
         AppendText(range, Bytes(extremes.WorkingSetMaximum, words));
         AppendText(range, words.atPasses);
@@ -183,9 +193,9 @@ Text RunReportText(int8_t language, const ConsoleRun& run) {
     lines.Add(CaptionWorkingSet, range);
     lines.Add(CaptionPeakPrivate, Bytes(facts.PeakPrivateBytes, words));
 
-    Text passes = GroupDigits(facts.Passes);
+    Text passes = Grouped(facts.Passes, words);
     AppendText(passes, words.every);
-    AppendText(passes, GroupDigits(facts.IntervalMs));
+    AppendText(passes, Grouped(facts.IntervalMs, words));
     AppendText(passes, " ms");
     lines.Add(CaptionPasses, passes);
     return lines.text();

@@ -82,6 +82,8 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
     run.Attached = options.WatchedId != 0;
     OwnedHandle process;
     StartRequest request;
+    Text processor; // with a batch file: the command processor and its line
+    Text batchLine;
     if (run.Attached) {
         process = OpenForWatching(options.WatchedId);
         if (!process.valid())
@@ -98,6 +100,19 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
             return Fail(ExitNotFound, "brenkrun: " + options.Command.front() + ": not found");
         run.Arguments.assign(options.Command.begin() + 1, options.Command.end());
         run.Command = ComposeCommand(options.Command);
+        // A batch file runs through the command processor, whose parsing
+        // would take & | < > ^ in its arguments as commands: each goes as
+        // data, or nothing starts.
+        if (IsBatchFile(run.Program)) {
+            std::vector<Text> batch = options.Command;
+            batch.front() = run.Program;
+            processor = CommandProcessorPath();
+            if (!ComposeBatchCommand(processor, batch, &batchLine))
+                return Fail(ExitUsage, "brenkrun: " + run.Program +
+                                           ": an argument holds a quotation mark, a percent sign "
+                                           "or a line break, which a batch file cannot take as "
+                                           "data; nothing started");
+        }
     }
 
     RunLog log;
@@ -112,17 +127,16 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
     const uint64_t startMs = GetTickCount64();
     OwnedHandle job;
     if (!run.Attached) {
-        request.Path = run.Program.c_str();
-        request.CommandLine = run.Command;
+        request.Path = batchLine.empty() ? run.Program.c_str() : processor.c_str();
+        request.CommandLine = batchLine.empty() ? run.Command : batchLine;
         request.InJob = options.Children;
         StandardHandles shared;
         InheritStandardHandles(shared);
         request.StandardHandles = shared.Handles;
         StartedProcess started = StartProcess(std::move(request));
         if (!started.Process.valid())
-            return Fail(ExitNotStarted, "brenkrun: " + run.Program +
-                                            ": could not be started (error " +
-                                            IntegerToText(started.Error) + ")");
+            return Fail(ExitNotStarted, "brenkrun: " + run.Program + ": could not be started (" +
+                                            StartFailureText(started.Error, run.Program) + ")");
         process = std::move(started.Process);
         job = std::move(started.Job);
     }

@@ -62,8 +62,8 @@ Axis LoadAxis(int8_t cpuScale, int64_t largestLoad, int32_t maxSteps) {
 }
 
 Axis WorkingSetAxis(int64_t largestBytes, int32_t maxSteps) {
-    if (largestBytes >= 10 * GB) return RoundedUp(largestBytes, GB, maxSteps, " GB");
-    return RoundedUp(largestBytes, MB, maxSteps, " MB");
+    if (largestBytes >= 10 * GB) return RoundedUp(largestBytes, GB, maxSteps, " GiB");
+    return RoundedUp(largestBytes, MB, maxSteps, " MiB");
 }
 
 Axis TimeAxis(uint32_t spanMs, int32_t lengthPx, int32_t minGapPx) {

@@ -40,9 +40,9 @@ const ExitCodeName ExitCodeNames[] = {
     {0xC00000FD, "Stack overflow",
      "Stapel\xFC"
      "berlauf"},
-    {0xC0000409, "Stack buffer overrun",
+    {0xC0000409, "Stack buffer overrun or fail-fast",
      "Stapelpuffer\xFC"
-     "berlauf"},
+     "berlauf oder Schnellabbruch"},
     {0xC0000094, "Integer divide by zero", "Ganzzahlige Division durch null"},
     {0xC000001D, "Illegal instruction",
      "Ung\xFC"
@@ -50,6 +50,15 @@ const ExitCodeName ExitCodeNames[] = {
     {0xE06D7363, "Unhandled C++ exception", "Unbehandelte C++-Ausnahme"},
     {0xC000013A, "Ctrl+C", "Strg+C"},
     {0x80000003, "Breakpoint", "Haltepunkt"},
+    {0xC0000135, "A DLL was not found", "Eine DLL wurde nicht gefunden"},
+    {0xC0000139, "An entry point was not found", "Ein Einsprungpunkt wurde nicht gefunden"},
+    {0xC000007B, "Bad image, or 32- and 64-bit mixed",
+     "Ung\xFC"
+     "ltiges Abbild oder 32 und 64 Bit gemischt"},
+    {0xC0000142, "A DLL failed to initialise",
+     "Eine DLL lie\xDF"
+     " sich nicht initialisieren"},
+    {0xC0000017, "Out of memory", "Kein Speicher mehr"},
 };
 constexpr uint32_t FirstSystemCode = 0x80000000;
 
@@ -191,8 +200,10 @@ Text MemoryText(int8_t language, int64_t bytes) {
     if (bytes < 0) return SummaryCaptions(language)[SummaryNotMeasured];
     constexpr uint64_t MB = uint64_t{1} << 20;
     const uint64_t tenths = TenthsOf(static_cast<uint64_t>(bytes), MB);
-    if (tenths < 10 * 1024 * 10) return WithOneDecimal(language, tenths) + " MB";
-    return WithOneDecimal(language, TenthsOf(static_cast<uint64_t>(bytes), MB << 10)) + " GB";
+    // Binary multiples, labelled as such: the readings block counts bytes, and
+    // "MB" beside them would read as 10^6.
+    if (tenths < 10 * 1024 * 10) return WithOneDecimal(language, tenths) + " MiB";
+    return WithOneDecimal(language, TenthsOf(static_cast<uint64_t>(bytes), MB << 10)) + " GiB";
 }
 
 Text SummaryTip(int8_t language, const SummaryFigures& figures) {

@@ -55,8 +55,8 @@ SummaryFigures SummaryOf(const RunFacts& facts, uint64_t now);
 // minutes and seconds ("12 min 5 s"), then in hours and minutes ("26 h 3 min").
 Text DurationText(int8_t language, uint64_t ms);
 
-// Memory in MB (2^20 bytes) with one decimal ("1,167.2 MB"), from 10 GB on
-// in GB; a negative count is the caption for a figure never read.
+// Memory in MiB (2^20 bytes) with one decimal ("1,167.2 MiB"), from 10 GiB
+// on in GiB; a negative count is the caption for a figure never read.
 Text MemoryText(int8_t language, int64_t bytes);
 
 // The summary as the tooltip shows it: one "caption : value" line each,

@@ -23,3 +23,17 @@ Text ComposeCommand(const std::vector<Text>& command);
 // (unchanged when it already begins with one), then one blank and the
 // parameters only when there are any.
 Text ComposeCommandLine(std::string_view path, std::string_view parameters);
+
+// Whether path names a batch file (.bat or .cmd), which the system runs
+// through the command processor, whose own parsing would take the arguments'
+// & | < > ^ as commands.
+bool IsBatchFile(std::string_view path);
+
+// The command line that runs a batch file through the command processor
+// (processor: its path) with each argument as data: quoted, the whole in the
+// outer pair the processor strips (/s), without AutoRun (/d) and without
+// delayed expansion (/v:off). False, and nothing composed, when an argument
+// holds what no quoting keeps from the processor: a quotation mark, a percent
+// sign (expanded even inside quotation marks) or a line break.
+bool ComposeBatchCommand(std::string_view processor, const std::vector<Text>& command,
+                         Text* line);

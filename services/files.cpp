@@ -59,3 +59,24 @@ bool IsShortcutName(std::string_view path) {
     }
     return true;
 }
+
+int32_t ImageBitsOf(std::string_view head) {
+    const auto byte = [&](size_t at) -> uint32_t {
+        return at < head.size() ? static_cast<unsigned char>(head[at]) : 0;
+    };
+    const auto word = [&](size_t at) { return byte(at) | byte(at + 1) << 8; };
+    if (head.size() < 0x40 || head.substr(0, 2) != "MZ") return 0;
+    const size_t header = word(0x3C) | static_cast<size_t>(word(0x3E)) << 16;
+    if (header > head.size() - 6 || head.substr(header, 4) != std::string_view("PE\0\0", 4))
+        return 0;
+    switch (word(header + 4)) {
+    case 0x014C: // x86
+    case 0x01C4: // ARM Thumb-2
+        return 32;
+    case 0x8664: // x64
+    case 0xAA64: // ARM64
+        return 64;
+    default:
+        return 0;
+    }
+}

@@ -28,3 +28,7 @@ int32_t IsValidFileName(const char* name);
 
 // True when path names a shortcut file: it ends in ".lnk", in any letter case.
 bool IsShortcutName(std::string_view path);
+
+// The bits of a program's image from the start of its file (at least the
+// first 4 KB): 32 or 64; 0 when the bytes are no Windows program.
+int32_t ImageBitsOf(std::string_view head);

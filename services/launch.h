@@ -16,10 +16,21 @@ constexpr DWORD WatchAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNC
 // A process opened with WatchAccess; invalid when it cannot be.
 OwnedHandle OpenForWatching(uint32_t id);
 
-// The program's full path as the system finds it: a name with a folder
-// from the current directory, a bare name along the search path, ".exe"
-// added when it has no extension of its own. Empty when there is none.
+// The program's full path as the console finds it: a name with a folder
+// from the current directory, a bare name along the search path; a name
+// without an extension of its own is tried with each of PATHEXT's (.COM,
+// .EXE, .BAT, .CMD when it is not set), and with ".exe" in a folder given.
+// Empty when there is none.
 Text FindProgram(const Text& name);
+
+// Why a program could not be started, for a person: the system's text for
+// error (in the system's language) and, where its file is a Windows program,
+// whether it is a 32-bit or a 64-bit one.
+Text StartFailureText(uint32_t error, const Text& path);
+
+// The command processor that runs batch files: %ComSpec%, else cmd.exe in
+// the system folder.
+Text CommandProcessorPath();
 
 struct StartRequest {
     const char* Path = nullptr;   // the program; null: the command line's first word

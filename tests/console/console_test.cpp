@@ -55,6 +55,14 @@ TEST(CommandLine, ArgumentsAreQuotedSoTheRuntimeReadsThemBack) {
     EXPECT_EQ(QuoteArgument("a\\\\\"b"), "\"a\\\\\\\\\\\"b\"");
     EXPECT_EQ(ComposeCommand({"C:\\My Tools\\x.exe", "1", "two words"}),
               "\"C:\\My Tools\\x.exe\" 1 \"two words\"");
+    // A batch file's arguments: data inside the processor's quotation marks,
+    // or refused when no quoting keeps them from it.
+    EXPECT_TRUE(IsBatchFile("C:\\b\\T.CMD") && IsBatchFile("x.bat") && !IsBatchFile("bat"));
+    Text line;
+    EXPECT_TRUE(ComposeBatchCommand("cmd.exe", {"C:\\t.cmd", "a&b", "^", ""}, &line));
+    EXPECT_EQ(line, "\"cmd.exe\" /d /v:off /s /c \"\"C:\\t.cmd\" \"a&b\" \"^\" \"\"\"");
+    for (const char* odd : {"\"", "%PATH%", "a\nb"})
+        EXPECT_FALSE(ComposeBatchCommand("cmd.exe", {"t.cmd", odd}, &line)) << odd;
 }
 
 ConsoleRun SampleRun() {
@@ -82,10 +90,10 @@ TEST(RunReport, TextInBothLanguages) {
               "Run time           : 2.345 s\r\n"
               "Processor time     : 1.223 s (user 1.100 s, kernel 0.123 s)\r\n"
               "Load               : 52 % average, 97 % largest\r\n"
-              "Peak working set   : 68.222.976 Bytes\r\n"
-              "Working set        : 1.236.992 to 5.341.184 Bytes at the passes\r\n"
+              "Peak working set   : 68,222,976 Bytes\r\n"
+              "Working set        : 1,236,992 to 5,341,184 Bytes at the passes\r\n"
               "Peak private bytes : not measured\r\n"
-              "Passes             : 2 every 1.000 ms\r\n");
+              "Passes             : 2 every 1,000 ms\r\n");
     const Text german = RunReportText(German, run);
     EXPECT_NE(german.find("Laufzeit              : 2,345 s\r\n"), Text::npos) << german;
     EXPECT_NE(german.find("(Zugriffsverletzung)"), Text::npos);

@@ -137,7 +137,7 @@ int64_t SummaryNumber(const std::string& summary, const std::string& caption) {
     const size_t at = summary.find(caption + " : ");
     if (at == std::string::npos) return -1;
     const std::pair<const char*, double> units[] = {
-        {"", 1}, {"s", 1000}, {"min", 60000}, {"h", 3600000}, {"MB", 1 << 20}, {"GB", 1 << 30}};
+        {"", 1}, {"s", 1000}, {"min", 60000}, {"h", 3600000}, {"MiB", 1 << 20}, {"GiB", 1 << 30}};
     double total = 0;
     bool read = false;
     for (size_t i = at + caption.size() + 3; i < summary.size();) {

@@ -108,11 +108,11 @@ TEST(HistoryAxes, RoundStepsAndTheReadingsGrouping) {
     EXPECT_EQ(LoadAxis(2, 37, 4).Top, 100);
     EXPECT_EQ(LoadAxis(2, 1601, 4).Top, 2000);
 
-    EXPECT_EQ(Labels(WorkingSetAxis(5'341'184, 4)), (Strings{"0 MB", "2 MB", "4 MB", "6 MB"}));
+    EXPECT_EQ(Labels(WorkingSetAxis(5'341'184, 4)), (Strings{"0 MiB", "2 MiB", "4 MiB", "6 MiB"}));
     const Axis large = WorkingSetAxis(1'223'897'088, 4); // 1.167,2 MB
     EXPECT_EQ(large.Top, 1500ll << 20);
-    EXPECT_EQ(Labels(large), (Strings{"0 MB", "500 MB", "1.000 MB", "1.500 MB"}));
-    EXPECT_EQ(Labels(WorkingSetAxis(12ll << 30, 3)), (Strings{"0 GB", "5 GB", "10 GB", "15 GB"}));
+    EXPECT_EQ(Labels(large), (Strings{"0 MiB", "500 MiB", "1.000 MiB", "1.500 MiB"}));
+    EXPECT_EQ(Labels(WorkingSetAxis(12ll << 30, 3)), (Strings{"0 GiB", "5 GiB", "10 GiB", "15 GiB"}));
     EXPECT_EQ(WorkingSetAxis(0, 4).Top, 1 << 20); // nothing measured yet: one step
 
     EXPECT_EQ(Labels(TimeAxis(5000, 700, 60)), (Strings{"0 s", "1 s", "2 s", "3 s", "4 s", "5 s"}));

@@ -90,7 +90,7 @@ TEST(Summary, RunningShowsTheTimesSoFarAndTheEndAllFour) {
     EXPECT_EQ(ended.runMs, 1000u);
     EXPECT_EQ(SummaryTip(English, ended),
               "Run time : 1.0 s\r\nProcessor time : 1.2 s\r\nExit code : 0xFFFFFFFF\r\n"
-              "Peak working set : 1,167.2 MB");
+              "Peak working set : 1,167.2 MiB");
     EXPECT_EQ(SummaryLogLine(German, ended),
               "# Laufzeit : 1000 ms, Prozessorzeit : 1234 ms, Exit-Code : 0xFFFFFFFF, "
               "H\xF6"
@@ -127,12 +127,12 @@ TEST(Summary, TimesAndMemoryAsPeopleReadThem) {
         const char *english, *german;
     } sizes[] = {
         {-1, "not measured", "nicht gemessen"},
-        {52'428, "0.0 MB", "0,0 MB"},
-        {52'429, "0.1 MB", "0,1 MB"},
-        {1'223'897'088, "1,167.2 MB", "1.167,2 MB"},
-        {10'737'363'382, "10,239.9 MB", "10.239,9 MB"},
-        {10'737'418'240, "10.0 GB", "10,0 GB"},
-        {INT64_MAX, "8,589,934,592.0 GB", "8.589.934.592,0 GB"},
+        {52'428, "0.0 MiB", "0,0 MiB"},
+        {52'429, "0.1 MiB", "0,1 MiB"},
+        {1'223'897'088, "1,167.2 MiB", "1.167,2 MiB"},
+        {10'737'363'382, "10,239.9 MiB", "10.239,9 MiB"},
+        {10'737'418'240, "10.0 GiB", "10,0 GiB"},
+        {INT64_MAX, "8,589,934,592.0 GiB", "8.589.934.592,0 GiB"},
     };
     for (const auto& m : sizes) {
         EXPECT_EQ(MemoryText(English, m.bytes), m.english) << m.bytes;
@@ -148,6 +148,7 @@ TEST(Summary, CrashesShowTheirCodeInHexadecimalAndName) {
               std::string::npos);
     EXPECT_EQ(ExitCodeText(German, 0xC00000FD), "0xC00000FD (Stapel\xFC"
                                                 "berlauf)");
+    EXPECT_EQ(ExitCodeText(English, 0xC0000135), "0xC0000135 (A DLL was not found)");
     EXPECT_EQ(ExitCodeText(English, 0x80000000), "0x80000000");
     EXPECT_EQ(ExitCodeText(English, 0x7FFFFFFF), "2147483647");
 }

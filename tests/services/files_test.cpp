@@ -73,3 +73,19 @@ TEST(IsShortcutName, EndsInLnkInAnyCase) {
 }
 
 } // namespace
+
+// The bits a start failure names: from the PE header's machine, nothing for
+// a file that is no Windows program or is cut short.
+TEST(ImageBits, ReadsTheMachineOfTheHeader) {
+    std::string image(0x100, '\0');
+    image[0] = 'M', image[1] = 'Z', image[0x3C] = char(0x80);
+    image.replace(0x80, 4, std::string("PE\0\0", 4));
+    image[0x84] = char(0x4C), image[0x85] = char(0x01);
+    EXPECT_EQ(ImageBitsOf(image), 32);
+    image[0x84] = char(0x64), image[0x85] = char(0x86);
+    EXPECT_EQ(ImageBitsOf(image), 64);
+    EXPECT_EQ(ImageBitsOf(image.substr(0, 0x82)), 0);
+    image[0x3C] = char(0xFF), image[0x3D] = char(0xFF);
+    EXPECT_EQ(ImageBitsOf(image), 0);
+    EXPECT_EQ(ImageBitsOf("MZ"), 0);
+}
