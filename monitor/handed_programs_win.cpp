@@ -13,8 +13,16 @@ namespace {
 // The requester hands back full paths; a name given relative to the current
 // directory becomes one too, so that its folder is known for the launch and
 // the next requester.
+// A name with a folder from the current directory; a bare name as the
+// console finds it: the current folder, then PATH (".exe" added when it has
+// no extension, as the requester shows programs only).
 Text FullPathOf(const Text& path) {
     if (path.empty()) return path;
+    if (path.find_first_of("\\/:") == Text::npos) {
+        char found[MAX_PATH * 4];
+        const DWORD length = SearchPathA(nullptr, path.c_str(), ".exe", sizeof found, found, nullptr);
+        if (length > 0 && length < sizeof found) return Text(found, length);
+    }
     const DWORD needed = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
     if (needed == 0) return path;
     Text full(needed, '\0');

@@ -192,6 +192,21 @@ int CommandLine() {
         Check(brenk.ChildProcess(nullptr) == 0, "nothing started");
         brenk.Close();
     }
+    {
+        // A bare name is found along PATH, as a console finds it.
+        char path[8192] = {};
+        GetEnvironmentVariableA("PATH", path, sizeof path);
+        const std::string programs = TestProgramPath("exit_code.exe");
+        const std::string along = programs.substr(0, programs.rfind('\\')) + ";" + path;
+        SetEnvironmentVariableA("PATH", along.c_str());
+        Brenk brenk;
+        const bool started = brenk.Start(folder, "exit_code.exe 0") && brenk.WaitReady();
+        SetEnvironmentVariableA("PATH", path);
+        if (!started) return 1;
+        brenk.WaitStatus(StatusTerminated);
+        CheckText("a bare name found along PATH", brenk.Text(FieldProgramName), "exit_code.exe");
+        brenk.Close();
+    }
     Brenk brenk;
     if (!brenk.Start(folder, "missing.exe 1 2") || !brenk.WaitReady()) return 1;
     brenk.WaitStatus(StatusNotOpened);
