@@ -46,12 +46,14 @@ inline std::string WindowText(HWND window) {
     if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, AnswerTimeoutMs,
                              &length))
         return "";
-    std::string text(length + 1, '\0');
+    // The length is a hint: between programs of different code pages the
+    // system may count it in either one.
+    std::string text(length * 3 + 16, '\0');
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                              SMTO_ABORTIFHUNG, AnswerTimeoutMs, &copied))
         return "";
-    text.resize(std::min<size_t>(copied, length));
+    text.resize(std::min<size_t>(copied, text.size()));
     return text;
 }
 
