@@ -3,14 +3,8 @@
 #include "measure/log_file_win.h"
 
 bool RunLog::Open(const Text& path) {
-    file_.reset(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file_.valid()) return false;
-    const Text lead = LogLeadOf(file_.get());
-    if (lead.empty() || AppendWholeLine(file_.get(), lead)) return true;
-    file_.reset();
-    return false;
+    file_ = OpenLog(path.c_str());
+    return file_.valid();
 }
 
 void RunLog::Write(const Text& line) {

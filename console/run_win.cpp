@@ -11,6 +11,7 @@
 #include "measure/watch_win.h"
 #include "services/command_line.h"
 #include "services/launch.h"
+#include "services/launch_errors.h"
 #include "services/processors.h"
 #include "services/settings.h"
 
@@ -86,9 +87,14 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
     Text batchLine;
     if (run.Attached) {
         process = OpenForWatching(options.WatchedId);
-        if (!process.valid())
-            return Fail(ExitNotFound, "brenkrun: no process " + IntegerToText(options.WatchedId) +
-                                          " to watch");
+        if (!process.valid()) {
+            // A service or another account's process is there, but not ours to watch.
+            const bool refused = RefusedAccess(GetLastError());
+            return Fail(refused ? ExitNotStarted : ExitNotFound,
+                        Text(refused ? "brenkrun: process " : "brenkrun: no process ") +
+                            IntegerToText(options.WatchedId) +
+                            (refused ? ": access denied" : " to watch"));
+        }
         char image[MAX_PATH * 4];
         DWORD length = sizeof image;
         if (QueryFullProcessImageNameA(process.get(), 0, image, &length))
@@ -133,6 +139,7 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
         StandardHandles shared;
         InheritStandardHandles(shared);
         request.StandardHandles = shared.Handles;
+        request.Elevate = StartElevated;
         StartedProcess started = StartProcess(std::move(request));
         if (!started.Process.valid())
             return Fail(ExitNotStarted, "brenkrun: " + run.Program + ": could not be started (" +

@@ -34,7 +34,7 @@ void HistoryColumns::Add(const RecordedPass* first, size_t count) {
     for (size_t i = 0; i < count; ++i) {
         const auto column = static_cast<size_t>(ColumnOf(first[i].Ms));
         Take(load[column], first[i].Load);
-        Take(workingSet[column], first[i].WorkingSet);
+        if (first[i].WorkingSet >= 0) Take(workingSet[column], first[i].WorkingSet);
     }
 }
 

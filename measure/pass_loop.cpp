@@ -13,12 +13,12 @@ uint64_t Total(const CpuTimes& times) {
 void BeginTally(PassTally& tally, uint64_t startMs) {
     tally = {};
     tally.StartMs = startMs;
-    StartCpuBaseline(tally.Sampler, static_cast<uint32_t>(startMs));
+    tally.Loads.Begin(startMs, 0);
 }
 
 void AttachTally(PassTally& tally, const WatchReading& first) {
     tally.Before = first.Times;
-    tally.Sampler.LastProcessTime = Total(first.Times);
+    tally.Loads.Begin(tally.StartMs, first.Clock);
 }
 
 void TakeReading(RunRecord& record, PassTally& tally, const WatchReading& reading) {
@@ -30,27 +30,28 @@ void TakeReading(RunRecord& record, PassTally& tally, const WatchReading& readin
                        reading.Times.User - std::min(before.User, reading.Times.User)};
     }
     record.RaiseProcessorTime(Total(tally.Times));
-    if (reading.PeakWorkingSet > 0)
-        record.RaisePeakWorkingSet(std::max(reading.PeakWorkingSet, reading.WorkingSet));
+    // The peak is at least the working set read with it.
+    const int64_t peak = std::max(reading.PeakWorkingSet, reading.WorkingSet);
+    if (peak > 0) record.RaisePeakWorkingSet(peak);
     if (reading.PeakPrivate > 0) record.RaisePeakPrivateBytes(reading.PeakPrivate);
 }
 
 ShownPass TakePass(RunRecord& record, PassTally& tally, const WatchReading& reading,
                    uint64_t now, const PassPlan& plan) {
     TakeReading(record, tally, reading);
-    // Measured on the whole-life total, whose growth is the pass's time.
-    tally.Sampler.LastLoad = SampleCpuLoad(tally.Sampler, Total(reading.Times),
-                                           static_cast<uint32_t>(now), tally.Sampler.LastLoad);
-    if (reading.WorkingSet >= 0) tally.WorkingSet = reading.WorkingSet;
-    // Past 49 days the time stays at the last the record can hold; a load
-    // beyond 32 bits would take more processors than any system has.
+    // A load beyond 32 bits would take more processors than any system has.
+    const int64_t cap = 100 * std::max(plan.Processors, 1);
+    const int64_t load = tally.Loads.Take({Total(tally.Times), reading.Clock, now, 0}, cap);
+    const auto scaled = [&plan](int64_t value) {
+        return static_cast<int32_t>(ScaledLoad(value, plan.CpuScale, plan.Processors));
+    };
+    // Past 49 days the time stays at the last the record can hold.
     const uint64_t ms = now > tally.StartMs ? now - tally.StartMs : 0;
-    const int64_t load = ScaledLoad(tally.Sampler.LastLoad, plan.CpuScale, plan.Processors);
     ShownPass shown;
     shown.Pass.Ms = static_cast<uint32_t>(std::min<uint64_t>(ms, UINT32_MAX));
-    shown.Pass.Load = static_cast<int32_t>(std::min<int64_t>(load, INT32_MAX));
-    shown.Pass.WorkingSet = tally.WorkingSet;
-    shown.Load = tally.Sampler.LastLoad;
-    record.Append(shown.Pass);
+    shown.Pass.Load = scaled(load);
+    shown.Pass.WorkingSet = reading.WorkingSet;
+    shown.Load = load;
+    record.Append(shown.Pass, scaled(tally.Loads.Average(cap)));
     return shown;
 }

@@ -19,9 +19,11 @@
 #include "measure/run_record.h"
 #include "services/process_times.h"
 
-// One reading of the program's figures; -1: not read.
+// One reading of the program's figures; -1: not read (the access the
+// process was opened with may not give it).
 struct WatchReading {
     CpuTimes Times; // kernel and user, 100 ns units; 0 when not read
+    uint64_t Clock = 0; // when they were read: a fine clock in 100 ns units; 0: none
     int64_t WorkingSet = -1;
     int64_t PeakWorkingSet = -1; // as the system recorded it
     int64_t PeakPrivate = -1;    // commit
@@ -44,15 +46,15 @@ struct PassPlan {
 // starts the loop again when the program outlived a quit).
 struct PassTally {
     uint64_t StartMs = 0;   // the Now() the run began at
-    CpuSampler Sampler;
+    PassLoads Loads;
     CpuTimes Times;         // since watching began; the last reading that did not shrink
     CpuTimes Before;        // what a watched process had used before watching began
-    int64_t WorkingSet = 0; // the last one read
     bool Ended = false;     // the program's end was found
     uint64_t EndMs = 0;     // the Now() it was found at
 };
 
-// A pass as it is shown: the record's pass, and the load before its scale.
+// A pass as it is shown: the record's pass (its working set -1 when it
+// could not be read), and the load before its scale.
 struct ShownPass {
     RecordedPass Pass;
     int64_t Load = 0;

@@ -17,16 +17,15 @@ void AppendPadded(Text& text, int32_t value, int32_t width) {
 
 } // namespace
 
-Text LogHeaderLine() {
-    return "Time,Milliseconds,CPU Current,CPU Minimum,CPU Maximum,"
-           "RAM Current,RAM Minimum,RAM Maximum\r\n";
-}
-
 Text LogStartLine(int8_t language, std::string_view commandLine) {
     Text line = "# ";
     AppendText(line, SummaryCaptions(language)[SummaryProgram]);
     AppendText(line, " : ");
     AppendText(line, commandLine);
+    // A line break of the command line would start a line that a CSV
+    // reader takes for a row.
+    for (char& c : line)
+        if (c == '\r' || c == '\n') c = ' ';
     AppendText(line, "\r\n");
     return line;
 }
@@ -53,7 +52,8 @@ Text LogRowLine(const LogTime& time, uint64_t msSinceStart, const Readings& read
     AppendText(line, IntegerToText(static_cast<int64_t>(msSinceStart)));
     for (ReadingRow row : LogOrder) {
         AppendText(line, ",");
-        AppendText(line, IntegerToText(readings.Row[row]));
+        // A figure not available (-1) is an empty field.
+        if (readings.Row[row] >= 0) AppendText(line, IntegerToText(readings.Row[row]));
     }
     AppendText(line, "\r\n");
     return line;

@@ -32,7 +32,7 @@ void RunRecord::Begin(uint64_t startTick, int8_t cpuScale, int32_t intervalMs) {
     Drop(old);
 }
 
-void RunRecord::Append(const RecordedPass& pass) {
+void RunRecord::Append(const RecordedPass& pass, int32_t loadAverage) {
     // Only the appender changes the chain, so it reads it here without the
     // lock; the thinned copy and a fresh block are made before taking it.
     Chain thinned;
@@ -59,15 +59,18 @@ void RunRecord::Append(const RecordedPass& pass) {
         ++facts_.Passes;
         RunExtremes& extremes = facts_.Extremes;
         if (!extremes.Seeded) {
-            extremes = {true, pass.Load, pass.Load, pass.WorkingSet, pass.WorkingSet};
+            extremes = {true, pass.Load, pass.Load, pass.WorkingSet, pass.WorkingSet, 0};
         } else {
             if (pass.Load < extremes.LoadMinimum) extremes.LoadMinimum = pass.Load;
             if (pass.Load > extremes.LoadMaximum) extremes.LoadMaximum = pass.Load;
-            if (pass.WorkingSet < extremes.WorkingSetMinimum)
+            // A working set not available is no smallest one.
+            if (pass.WorkingSet >= 0 && (pass.WorkingSet < extremes.WorkingSetMinimum ||
+                                         extremes.WorkingSetMinimum < 0))
                 extremes.WorkingSetMinimum = pass.WorkingSet;
             if (pass.WorkingSet > extremes.WorkingSetMaximum)
                 extremes.WorkingSetMaximum = pass.WorkingSet;
         }
+        extremes.LoadAverage = loadAverage;
     }
     Drop(old);
 }
@@ -97,9 +100,10 @@ void RunRecord::ForgetEnd() {
     facts_.EndTick = 0;
 }
 
-void RunRecord::Finish(uint32_t exitCode) {
+void RunRecord::Finish(uint32_t exitCode, bool peakWhole) {
     std::lock_guard<Lock> hold(lock_);
     facts_.ExitCode = exitCode;
+    facts_.PeakWhole = peakWhole;
     facts_.Finished = true;
 }
 

@@ -16,18 +16,22 @@
 struct RecordedPass {
     uint32_t Ms = 0;        // since the start of the run
     int32_t Load = 0;       // processor load in the run's scale
-    int64_t WorkingSet = 0; // bytes
+    int64_t WorkingSet = 0; // bytes; -1: not available
     bool operator==(const RecordedPass&) const = default;
 };
 static_assert(sizeof(RecordedPass) == 16, "a pass costs 16 bytes");
 
-// The extremes of the passes so far; Seeded is false before the first.
+// The extremes of the passes so far; Seeded is false before the first. The
+// working set's are -1 while no pass could read one. LoadAverage: the mean
+// load of the passes as the pass loop hands it over, which lies between the
+// two extremes (see PassLoads).
 struct RunExtremes {
     bool Seeded = false;
     int32_t LoadMinimum = 0;
     int32_t LoadMaximum = 0;
     int64_t WorkingSetMinimum = 0;
     int64_t WorkingSetMaximum = 0;
+    int32_t LoadAverage = 0;
     bool operator==(const RunExtremes&) const = default;
 };
 
@@ -39,6 +43,8 @@ struct RunFacts {
     uint32_t ExitCode = 0;         // valid once Finished
     uint64_t ProcessorTime = 0;    // kernel plus user, 100 ns units
     int64_t PeakWorkingSet = -1;   // bytes as the system recorded it; -1: never measured
+    bool PeakWhole = false;        // the peak was read after the end, so it covers the whole
+                                   // run; false: the time after the last reading is missed
     int64_t PeakPrivateBytes = -1; // commit; -1: never measured
     int64_t Passes = 0;            // every pass ever appended
     int8_t CpuScale = 0;
@@ -63,8 +69,8 @@ class RunRecord {
 
     // A new run: everything of the last one is dropped. Main thread, no worker.
     void Begin(uint64_t startTick, int8_t cpuScale, int32_t intervalMs);
-    // One pass, in order. Worker.
-    void Append(const RecordedPass& pass);
+    // One pass, in order, with the passes' mean load so far. Worker.
+    void Append(const RecordedPass& pass, int32_t loadAverage = 0);
     // The system's own figures, which only ever grow. Worker or main thread.
     void RaiseProcessorTime(uint64_t time100ns);
     void RaisePeakWorkingSet(int64_t bytes);
@@ -74,8 +80,9 @@ class RunRecord {
     // The program outlived a request to end: it runs on, the noted end is
     // withdrawn. Main thread, no worker.
     void ForgetEnd();
-    // The program is gone and its figures are final. Main thread, no worker.
-    void Finish(uint32_t exitCode);
+    // The program is gone and its figures are final; peakWhole: the peak
+    // was read after the end. Main thread, no worker.
+    void Finish(uint32_t exitCode, bool peakWhole = false);
 
     RunFacts Facts() const;
     // Visits the kept passes in order as contiguous blocks,

@@ -2,8 +2,6 @@
 // object file comes into a program whole.
 #include "measure/watch_win.h"
 
-#include <algorithm>
-
 int64_t Watch::Processes() const {
     if (!job_) return 1;
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
@@ -11,5 +9,5 @@ int64_t Watch::Processes() const {
     if (QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &accounting,
                                   sizeof accounting, nullptr))
         total = accounting.TotalProcesses;
-    return std::max(total, static_cast<int64_t>(seen_.size()));
+    return met_.Processes(total);
 }

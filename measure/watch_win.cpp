@@ -5,12 +5,22 @@
 #include "measure/job_memory.h"
 #include "services/job.h"
 #include "services/launch.h"
-#include "services/process_times_wine.h"
 
 namespace {
 
 uint64_t Hundreds(const LARGE_INTEGER& time) {
     return static_cast<uint64_t>(time.QuadPart);
+}
+
+// The performance counter in 100 ns units: the tick count moves in the same
+// coarse clock ticks as the processor times, too coarse to time a pass.
+uint64_t FineClock() {
+    LARGE_INTEGER count{};
+    LARGE_INTEGER frequency{};
+    if (!QueryPerformanceCounter(&count) || !QueryPerformanceFrequency(&frequency)) return 0;
+    const auto ticks = static_cast<uint64_t>(count.QuadPart);
+    const auto rate = static_cast<uint64_t>(frequency.QuadPart);
+    return ticks / rate * 10'000'000 + ticks % rate * 10'000'000 / rate;
 }
 
 } // namespace
@@ -35,6 +45,7 @@ WatchReading Watch::ReadProcess(bool ended) {
     if (!times_ && !(ended && RunningUnderWine()))
         times_ = std::make_unique<ProcessTimes>(process_);
     if (!times_ || !times_->Read(&reading.Times.Kernel, &reading.Times.User)) reading.Times = {};
+    reading.Clock = FineClock();
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
     if (memory_ && memory_(process_, &counters, sizeof counters)) {
@@ -45,32 +56,43 @@ WatchReading Watch::ReadProcess(bool ended) {
     return reading;
 }
 
-// The job's own accounting where it counts (it keeps the ended processes);
-// under Wine, whose job times read 0, the threads of the live processes,
-// each kept after it ends. Memory: the live processes summed; the peak is
-// the most a pass proves was in memory at once (JobMemoryPass).
+// The job's own accounting where it counts (it keeps the ended processes),
+// less the console hosts' times; under Wine, whose job times read 0, the
+// threads of the live processes, each kept after it ends. Memory: the live
+// processes summed; the peak is the most a pass proves was in memory at
+// once (JobMemoryPass). Console hosts count in none of them.
 WatchReading Watch::ReadJob() {
     Refresh();
     WatchReading reading;
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
     if (!RunningUnderWine() &&
         QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &accounting,
-                                  sizeof accounting, nullptr))
-        reading.Times = {Hundreds(accounting.TotalKernelTime), Hundreds(accounting.TotalUserTime)};
-    if (reading.Times.Kernel + reading.Times.User == 0) {
-        std::vector<uint32_t> ids;
-        for (const Member& member : members_)
-            ids.push_back(member.id);
-        if (!ReadThreadTimes(ids, threads_, &reading.Times)) reading.Times = threads_.Total();
+                                  sizeof accounting, nullptr)) {
+        for (const NumberedHandle& member : members_) {
+            FILETIME created, exited, kernel, user;
+            if (member.aside &&
+                GetProcessTimes(member.handle.get(), &created, &exited, &kernel, &user))
+                hosts_.Record(member.id, {Hundreds(kernel), Hundreds(user)});
+        }
+        const CpuTimes hosts = hosts_.EndRound();
+        const CpuTimes all = {Hundreds(accounting.TotalKernelTime),
+                              Hundreds(accounting.TotalUserTime)};
+        reading.Times = {all.Kernel - std::min(all.Kernel, hosts.Kernel),
+                         all.User - std::min(all.User, hosts.User)};
     }
+    if (reading.Times.Kernel + reading.Times.User == 0 &&
+        !ReadThreadTimes(members_, threads_, &reading.Times))
+        reading.Times = threads_.Total();
+    reading.Clock = FineClock();
     if (!memory_) return reading;
     JobMemoryPass pass;
     uint64_t privateBytes = 0;
     bool read = false;
-    for (const Member& member : members_) {
+    for (const NumberedHandle& member : members_) {
+        if (member.aside) continue;
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof counters;
-        if (!memory_(member.process.get(), &counters, sizeof counters)) continue;
+        if (!memory_(member.handle.get(), &counters, sizeof counters)) continue;
         pass.Add(counters.WorkingSetSize, counters.PeakWorkingSetSize);
         // The commit charge, which the system counts as the private bytes.
         privateBytes += counters.PagefileUsage;
@@ -107,8 +129,8 @@ WatchWait Watch::Pause(uint64_t deadline) {
         DWORD count = 0;
         if (stop_) objects[count++] = stop_;
         if (!job_) objects[count++] = process_;
-        for (const Member& member : members_)
-            if (count < MAXIMUM_WAIT_OBJECTS) objects[count++] = member.process.get();
+        for (const NumberedHandle& member : members_)
+            if (count < MAXIMUM_WAIT_OBJECTS) objects[count++] = member.handle.get();
         const uint64_t now = Now();
         if (now >= deadline) return WatchWait::Interval;
         const auto left = static_cast<DWORD>(std::min<uint64_t>(deadline - now, INFINITE - 1));
@@ -133,33 +155,39 @@ WatchWait Watch::Pause(uint64_t deadline) {
 // The job's processes of now: new ones opened, ended ones dropped. A number
 // stays with its process while a handle to it is held, so a member found
 // alive here is the process the job lists; an ended one goes first, and its
-// number, if the job lists it again, names a new process, opened anew.
+// number, if the job lists it again, names a new process, opened anew. A
+// console host is kept as a member too, so that it is named only once.
 void Watch::Refresh() {
-    std::vector<Member> live;
+    std::vector<NumberedHandle> live;
     for (uint32_t id : JobProcessIds(job_)) {
-        Member* known = nullptr;
-        for (Member& member : members_)
-            if (member.id == id && member.process.valid() &&
-                WaitForSingleObject(member.process.get(), 0) != WAIT_OBJECT_0)
+        NumberedHandle* known = nullptr;
+        for (NumberedHandle& member : members_)
+            if (member.id == id && member.handle.valid() &&
+                WaitForSingleObject(member.handle.get(), 0) != WAIT_OBJECT_0)
                 known = &member;
         if (known) {
             live.push_back(std::move(*known));
             continue;
         }
-        if (std::find(seen_.begin(), seen_.end(), id) == seen_.end()) seen_.push_back(id);
         OwnedHandle process = OpenForWatching(id);
+        char image[MAX_PATH * 4];
+        DWORD length = sizeof image;
+        if (!process.valid() || !QueryFullProcessImageNameA(process.get(), 0, image, &length))
+            length = 0;
+        const bool counted = met_.Meet(id, std::string_view(image, length));
         // Between the job's list and the opening the number may have passed
         // to a process outside the job.
         BOOL inJob = FALSE;
         if (process.valid() && IsProcessInJob(process.get(), job_, &inJob) && inJob)
-            live.push_back({id, std::move(process)});
+            live.push_back({id, std::move(process), !counted});
     }
     members_ = std::move(live);
 }
 
 void FinishRun(RunRecord& record, PassTally& tally, Watch& watch, HANDLE process) {
-    TakeReading(record, tally, watch.ReadAfterEnd());
+    const WatchReading last = watch.ReadAfterEnd();
+    TakeReading(record, tally, last);
     DWORD code = 0;
     GetExitCodeProcess(process, &code);
-    record.Finish(code);
+    record.Finish(code, last.PeakWorkingSet > 0);
 }

@@ -10,17 +10,21 @@
 #include <memory>
 #include <vector>
 
+#include "measure/job_members.h"
 #include "measure/pass_loop.h"
 #include "measure/run_record.h"
 #include "services/owned_handle.h"
 #include "services/process_times.h"
+#include "services/process_times_wine.h"
 
 using MemoryInfoFunction = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
 
 class Watch {
   public:
-    // process: opened for watching (OpenForWatching); job: null for the
-    // process alone; stop: ends a pause (null: none); memory: the memory
+    // process: opened for watching (OpenForWatching), or a handle of the
+    // least access (PROCESS_QUERY_LIMITED_INFORMATION and SYNCHRONIZE give
+    // the times and the end; what it does not give reads -1); job: null for
+    // the process alone; stop: ends a pause (null: none); memory: the memory
     // query (null: no memory figures). None is owned.
     Watch(HANDLE process, HANDLE job, HANDLE stop, MemoryInfoFunction memory);
     ~Watch();
@@ -29,22 +33,19 @@ class Watch {
 
     WatchReading Read();
     // What the system still tells once the program has ended: an ended
-    // process's times and peaks on Windows, the job's accounting.
+    // process's times and peaks on Windows (not under Wine), the job's
+    // accounting.
     WatchReading ReadAfterEnd();
     bool Ended() const;
     // Waits until Now() reaches the deadline, for the stop or the end.
     WatchWait Pause(uint64_t deadline);
     uint64_t Now() const { return GetTickCount64(); }
-    // Processes seen so far: 1 for the process alone.
+    // Processes seen so far, console hosts left out: 1 for the process alone.
     int64_t Processes() const;
-    // Live processes of the job read in the last pass.
+    // Live processes of the job read in the last pass, console hosts too.
     size_t Members() const { return members_.size(); }
 
   private:
-    struct Member {
-        uint32_t id;
-        OwnedHandle process;
-    };
     WatchReading ReadProcess(bool ended);
     WatchReading ReadJob();
     void Refresh();
@@ -57,11 +58,13 @@ class Watch {
     // process takes a look at every process, which a program that ends at
     // once should not wait for.
     std::unique_ptr<ProcessTimes> times_;
-    std::vector<Member> members_;
-    std::vector<uint32_t> seen_;
+    std::vector<NumberedHandle> members_; // aside: a console host
+    JobMembers met_;
     AccumulatedTimes threads_;
+    AccumulatedTimes hosts_; // the console hosts' times, which the job's accounting holds
 };
 
 // The end of a watched run: the last figures the system keeps, and the
-// program's exit code, into the record, which is then final.
+// program's exit code, into the record, which is then final. A peak read
+// after the end covers the whole run (RunFacts::PeakWhole).
 void FinishRun(RunRecord& record, PassTally& tally, Watch& watch, HANDLE process);

@@ -55,13 +55,13 @@ void StartObservedProgram() {
     OwnedHandle process;
     if (program.ProcessId != -1) {
         process = OpenForWatching(static_cast<uint32_t>(program.ProcessId));
-        // The launch's own handle when the number cannot be opened: the
-        // program runs, and left unwatched it would stay "started" for good.
-        if (!process.valid())
-            process.reset(DuplicateLaunchedProcess(program.Program, WatchAccess));
+        // The launch's own handle, with the access it has, when the number
+        // cannot be opened: the program runs (elevated, perhaps), and left
+        // unwatched it would stay "started" for good.
+        if (!process.valid()) process.reset(DuplicateLaunchedProcess(program.Program, 0));
     }
-    // Started through the shell, or not to be queried: runs unmonitored, and
-    // there is nothing to log.
+    // A file the shell opened, or a process not to be queried: runs
+    // unmonitored, and there is nothing to log.
     if (!process.valid()) {
         CloseReadingLog();
         return;

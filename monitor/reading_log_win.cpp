@@ -10,21 +10,9 @@
 bool OpenReadingLog() {
     auto& program = Monitor.ObservedProgram;
     CloseReadingLog();
-    // Whatever an earlier observation wrote stays, and a reader may look at
-    // the file while it grows. Reading and writing, not appending only: the
-    // last byte tells whether a line was left unfinished, and a line that
-    // fails half-written is cut off again.
-    HANDLE file = CreateFileA(Monitor.Options.LogFile.c_str(), GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    program.LogHandle.reset(file);
-    const Text lead = LogLeadOf(file);
-    if (!lead.empty() && !AppendWholeLine(file, lead)) {
-        CloseReadingLog();
-        return false;
-    }
-    return true;
+    // Whatever an earlier observation, or another writer, wrote stays.
+    program.LogHandle = OpenLog(Monitor.Options.LogFile.c_str());
+    return program.LogHandle.valid();
 }
 
 void WriteReadingLog(const Text& line) {

@@ -25,8 +25,12 @@ std::vector<uint32_t> JobProcessIds(void* job) {
             QueryInformationJobObject(job, JobObjectBasicProcessIdList, list, size, nullptr);
         if (asked && list->NumberOfProcessIdsInList >= list->NumberOfAssignedProcesses) {
             std::vector<uint32_t> ids;
-            for (DWORD i = 0; i < list->NumberOfProcessIdsInList; ++i)
-                ids.push_back(static_cast<uint32_t>(list->ProcessIdList[i]));
+            for (DWORD i = 0; i < list->NumberOfProcessIdsInList; ++i) {
+                // As an lvalue, as the other lists of numbers are pushed:
+                // a program holds one copy of the vector's growth.
+                const auto id = static_cast<uint32_t>(list->ProcessIdList[i]);
+                ids.push_back(id);
+            }
             return ids;
         }
         if (!asked && GetLastError() != ERROR_MORE_DATA) break;

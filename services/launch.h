@@ -13,7 +13,11 @@
 // What watching a process takes: its times and memory, and its end.
 constexpr DWORD WatchAccess = PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | SYNCHRONIZE;
 
-// A process opened with WatchAccess; invalid when it cannot be.
+// A process opened with the most of WatchAccess the system grants: failing
+// that, the limited query with memory reading, then the limited query alone
+// (a program that runs elevated, or as another user), which still gives the
+// times and the end; what it does not give reads as not available. Invalid
+// when none is granted; GetLastError then tells why (RefusedAccess).
 OwnedHandle OpenForWatching(uint32_t id);
 
 // The program's full path as the console finds it: a name with a folder
@@ -41,6 +45,9 @@ struct StartRequest {
     // none: it opens its own.
     const HANDLE* StandardHandles = nullptr;
     bool ShowNormal = false;
+    // What starts a program that needs elevation (StartElevated), which the
+    // start refuses with ElevationRequiredError; null: it stays refused.
+    void (*Elevate)(const StartRequest& request, struct StartedProcess& started) = nullptr;
 };
 
 struct StartedProcess {
@@ -62,3 +69,12 @@ void InheritStandardHandles(StandardHandles& handles);
 // than not started. The job's handle is its only one, so the tree ends when
 // the handle closes.
 StartedProcess StartProcess(StartRequest request);
+
+// A program whose manifest asks for administrator rights, which the start
+// refuses (ElevationRequiredError), started through the shell, which asks
+// the user for them: in a console of its own, without the standard handles
+// and never in a job. Its process is the handle the shell hands back, with
+// the access that gives (the times and the end); Id stays 0. Error: the
+// shell's, when it started nothing (1223: the user declined).
+void StartElevated(const StartRequest& request, StartedProcess& started);
+

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "services/job.h"
+#include "services/launch_errors.h"
 
 namespace {
 
@@ -14,7 +15,13 @@ constexpr int32_t StartAttempts = 3;
 } // namespace
 
 OwnedHandle OpenForWatching(uint32_t id) {
-    return OwnedHandle(OpenProcess(WatchAccess, FALSE, id));
+    constexpr DWORD Limited = PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE;
+    for (const DWORD access : {WatchAccess, Limited | PROCESS_VM_READ, Limited}) {
+        HANDLE process = OpenProcess(access, FALSE, id);
+        // Less access helps only where more was denied.
+        if (process || GetLastError() != ERROR_ACCESS_DENIED) return OwnedHandle(process);
+    }
+    return OwnedHandle();
 }
 
 StartedProcess StartProcess(StartRequest request) {
@@ -40,6 +47,10 @@ StartedProcess StartProcess(StartRequest request) {
                            &startup, &process))
             break;
         started.Error = GetLastError();
+        if (started.Error == ElevationRequiredError && request.Elevate) {
+            request.Elevate(request, started);
+            return started;
+        }
         if (attempt == StartAttempts || started.Error != ERROR_INTERNAL_ERROR) return started;
     }
     started.Error = 0;

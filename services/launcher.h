@@ -44,17 +44,29 @@ SHELLEXECUTEINFOA ShellRequestFor(const char* path, const char* parameters, cons
 LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char* directory,
                             uint32_t flags);
 
+// What LaunchProgram does when the program start failed with startError:
+// path opened through the shell (in directory; null: the file's own folder).
+// A program that needs elevation (ElevationRequiredError), which the shell
+// asks the user for, is watched through the shell's handle (process
+// identifier 0: not known); whatever else the shell opens (a document,
+// perhaps with a program that already runs) gives process identifier -1.
+LaunchRecord* LaunchThroughShell(const char* path, const char* parameters, const char* directory,
+                                 uint32_t startError);
+
 // 1 while the program runs (a failed wait counts as running), 0 once it has
 // ended, for record 0 and for a shell start that named no process. With a
 // job: 1 while any process of the job lives.
 int32_t IsProgramAlive(LaunchRecord* record);
 
-// The process identifier; -1 for a program the shell started, 0 for record 0.
+// The process identifier; -1 for a file the shell opened, 0 for record 0
+// and for a program started elevated.
 int32_t ProcessIdOf(LaunchRecord* record);
 
-// A handle of the caller's own to the started process with the given access,
-// copied from the record's, which needs no lookup by number; null for record
-// 0, for a program the shell started, and when the copy fails.
+// A handle of the caller's own to the started process with the given access
+// (0: the access of the record's handle, for a program started elevated
+// the most the shell's handle gives), copied from the record's, which needs
+// no lookup by number; null for record 0, for a file the shell opened, and
+// when the copy fails.
 void* DuplicateLaunchedProcess(LaunchRecord* record, uint32_t access);
 
 // Ends the program, or every process of its job, with exit code 0xFFFFFFFF;

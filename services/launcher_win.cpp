@@ -10,6 +10,7 @@
 #include "services/files.h"
 #include "services/job.h"
 #include "services/launch.h"
+#include "services/launch_errors.h"
 #include "services/libraries.h"
 #include "services/lock.h"
 #include "services/owned_handle.h"
@@ -68,25 +69,25 @@ void UnlinkRecord(LaunchRecord* record) {
 // few starts need.
 using ShellExecuteFunction = BOOL(WINAPI*)(SHELLEXECUTEINFOA*);
 
-LaunchRecord* StartThroughShell(const char* path, std::string_view parameters,
-                                const char* directory) {
+} // namespace
+
+LaunchRecord* LaunchThroughShell(const char* path, const char* parameters, const char* directory,
+                                 uint32_t startError) {
     static const auto shellExecute = reinterpret_cast<ShellExecuteFunction>(
         SystemLibraryFunction("shell32.dll", "ShellExecuteExA"));
     if (!shellExecute || !PrepareShellObjects()) return nullptr;
     // Without a directory of its own the document opens in its own folder.
-    Text derived;
-    if (!directory) {
-        derived = ShellDirectoryOf(path);
-        if (!derived.empty()) directory = derived.c_str();
-    }
-    const Text parameterText(parameters);
-    SHELLEXECUTEINFOA shell = ShellRequestFor(path, parameterText.c_str(), directory);
+    const Text derived = directory ? Text() : ShellDirectoryOf(path);
+    if (!derived.empty()) directory = derived.c_str();
+    SHELLEXECUTEINFOA shell = ShellRequestFor(path, parameters, directory);
     if (!shellExecute(&shell)) return nullptr;
-    // The shell names no process identifier; callers test for -1.
-    return LinkRecord(shell.hProcess, -1);
+    // A program that asked for elevation is the one started: it is watched
+    // through the shell's handle (its number, 0, is not asked for). What
+    // else the shell opened may be a program that was running already;
+    // callers test for -1.
+    return LinkRecord(shell.hProcess,
+                      startError == ElevationRequiredError && shell.hProcess ? 0 : -1);
 }
-
-} // namespace
 
 SHELLEXECUTEINFOA ShellRequestFor(const char* path, const char* parameters, const char* directory) {
     SHELLEXECUTEINFOA shell{};
@@ -128,7 +129,7 @@ LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char
     // The shell would start a shortcut's target, but as a program nobody
     // watches; its callers read shortcuts themselves and start the target.
     if (IsShortcutName(pathText)) return nullptr;
-    return StartThroughShell(path, parameterText, startDirectory);
+    return LaunchThroughShell(path, parameters, startDirectory, started.Error);
 }
 
 int32_t IsProgramAlive(LaunchRecord* record) {
@@ -154,7 +155,9 @@ void* DuplicateLaunchedProcess(LaunchRecord* record, uint32_t access) {
     if (!record || record->processId == -1 || !record->process.valid()) return nullptr;
     HANDLE copy = nullptr;
     const HANDLE self = GetCurrentProcess();
-    if (!DuplicateHandle(self, record->process.get(), self, &copy, access, FALSE, 0)) return nullptr;
+    if (!DuplicateHandle(self, record->process.get(), self, &copy, access, FALSE,
+                         access ? 0 : DUPLICATE_SAME_ACCESS))
+        return nullptr;
     return copy;
 }
 

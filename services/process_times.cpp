@@ -89,17 +89,3 @@ int64_t LinuxStartTicks(uint64_t created, uint64_t now, std::string_view uptimeT
     if (uptime > now || created < now - uptime) return -1;
     return static_cast<int64_t>((created - (now - uptime)) / HundredsPerLinuxTick);
 }
-
-int32_t PickLinuxProcess(const std::vector<uint64_t>& startTicks, int64_t expectedTicks,
-                         int64_t toleranceTicks) {
-    int32_t best = -1;
-    int32_t within = 0;
-    for (size_t i = 0; i < startTicks.size(); ++i) {
-        const int64_t distance = std::abs(static_cast<int64_t>(startTicks[i]) - expectedTicks);
-        if (distance > toleranceTicks) continue;
-        ++within;
-        if (best < 0 || distance < std::abs(static_cast<int64_t>(startTicks[best]) - expectedTicks))
-            best = static_cast<int32_t>(i);
-    }
-    return within == 1 ? best : -1;
-}

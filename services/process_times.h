@@ -53,13 +53,29 @@ constexpr uint64_t HundredsPerLinuxTick = 100000;
 // is not a number or the process would have started before the boot.
 int64_t LinuxStartTicks(uint64_t created, uint64_t now, std::string_view uptimeText);
 
-// Of the start times of the candidates (processes of the right name), the
-// index of the one that belongs to a process expected to have started at
-// expectedTicks: the nearest within toleranceTicks, and only when no other
-// lies within toleranceTicks as well, since then either could be it; -1
-// when there is none or it is not clear.
-int32_t PickLinuxProcess(const std::vector<uint64_t>& startTicks, int64_t expectedTicks,
-                         int64_t toleranceTicks);
+// Of the candidates (processes of the right name), met one after another,
+// the one that belongs to a process expected to have started at
+// expectedTicks: the one within toleranceTicks of it, and only when no other
+// lies within toleranceTicks as well, since then either could be it.
+class LinuxProcessPick {
+  public:
+    LinuxProcessPick(int64_t expectedTicks, int64_t toleranceTicks)
+        : expected_(expectedTicks), tolerance_(toleranceTicks) {}
+    void Consider(uint32_t pid, uint64_t startTicks) {
+        const int64_t distance = static_cast<int64_t>(startTicks) - expected_;
+        if (distance > tolerance_ || distance < -tolerance_) return;
+        ++within_;
+        pid_ = pid;
+    }
+    // 0 when there is none or it is not clear.
+    uint32_t Picked() const { return within_ == 1 ? pid_ : 0; }
+
+  private:
+    int64_t expected_;
+    int64_t tolerance_;
+    int32_t within_ = 0;
+    uint32_t pid_ = 0;
+};
 
 // The processor times of one process over an observation. Under Wine, which
 // answers GetProcessTimes on another process with the caller's own times,
@@ -88,16 +104,3 @@ class ProcessTimes {
     struct Reader;
     std::unique_ptr<Reader> reader_;
 };
-
-// The times of every thread of the processes, from one snapshot of the
-// system's threads, recorded into threads by thread identifier: the total
-// keeps the threads, and so the processes, that have ended. False when no
-// snapshot can be had. For a job of processes under Wine, whose job
-// accounting reads 0: one snapshot costs as much as for a single process.
-bool ReadThreadTimes(const std::vector<uint32_t>& processIds, AccumulatedTimes& threads,
-                     CpuTimes* total);
-
-// Kernel plus user time in 100 ns units of every process the job has held,
-// ended ones included, from the job's own accounting. False when it cannot
-// be read, and under Wine, whose job accounting reads 0 however busy the job.
-bool JobAccountedTime(void* job, uint64_t* total100ns);

@@ -35,15 +35,3 @@ bool ProcessTimes::Read(uint64_t* kernel100ns, uint64_t* user100ns) {
 const char* ProcessTimes::Source() const {
     return reader_->wine ? reader_->wine->Source() : "process";
 }
-
-bool JobAccountedTime(void* job, uint64_t* total100ns) {
-    *total100ns = 0;
-    if (RunningUnderWine()) return false;
-    JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
-    if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
-                                   sizeof accounting, nullptr))
-        return false;
-    *total100ns = static_cast<uint64_t>(accounting.TotalKernelTime.QuadPart) +
-                  static_cast<uint64_t>(accounting.TotalUserTime.QuadPart);
-    return true;
-}

@@ -18,6 +18,27 @@ inline uint64_t Hundreds(const FILETIME& time) {
 
 bool RunningUnderWine();
 
+// A handle kept open with the number of what it names (a thread of a
+// process, a process of a job): while it is open, the number stays with it.
+// Aside: kept, but not counted (the watch's console hosts). One type for
+// every such list, so that a program holds the code of one.
+struct NumberedHandle {
+    uint32_t id;
+    OwnedHandle handle;
+    bool aside = false;
+};
+
+// The times of every thread of the processes not set aside, recorded into
+// threads by thread identifier: the total keeps the threads, and so the
+// processes, that have ended. For a job under Wine, whose job accounting
+// reads 0. False when the threads cannot be listed.
+bool ReadThreadTimes(const std::vector<NumberedHandle>& processes, AccumulatedTimes& threads,
+                     CpuTimes* total);
+
+// Lists a process's threads one by one, each call opening the next.
+using NextThreadFunction = LONG(NTAPI*)(HANDLE process, HANDLE thread, ACCESS_MASK access,
+                                        ULONG attributes, ULONG flags, HANDLE* next);
+
 class WineProcessTimes {
   public:
     // process: a HANDLE with query and synchronise access; threadsOnly: not
@@ -32,20 +53,12 @@ class WineProcessTimes {
     void KeepNewThreads();
     bool ReadThreads(CpuTimes& times);
 
-    // Lists a process's threads one by one, each call opening the next.
-    using NextThreadFunction = LONG(NTAPI*)(HANDLE process, HANDLE thread, ACCESS_MASK access,
-                                            ULONG attributes, ULONG flags, HANDLE* next);
-    struct KeptThread {
-        DWORD id;
-        OwnedHandle handle;
-    };
-
     HANDLE process_;
     OwnedHandle linuxStat_;
     AccumulatedTimes threads_;
     // The threads of the process, each kept open from when it is first
     // seen: a handle still reads a thread's times after its end, so only a
     // thread that starts and ends between two readings goes uncounted.
-    std::vector<KeptThread> kept_;
+    std::vector<NumberedHandle> kept_;
     NextThreadFunction nextThread_ = nullptr;
 };

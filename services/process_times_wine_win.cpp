@@ -1,7 +1,5 @@
 #include "services/process_times_wine.h"
 
-#include <tlhelp32.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <string_view>
@@ -19,29 +17,33 @@ constexpr int64_t StartToleranceTicks = 100;
 // The short command name Linux keeps: at most 15 bytes of the file name.
 constexpr size_t LinuxNameLength = 15;
 
-// A file of /proc by its path there ("uptime", "<pid>\stat"). Put together
-// by hand: the system's formatting function would cost a library that a
-// console program does not load otherwise.
-OwnedHandle OpenLinuxFile(std::string_view name) {
-    Text path = "\\\\?\\unix\\proc\\";
-    path += name;
-    return OwnedHandle(CreateFileA(path.c_str(), GENERIC_READ,
+// A file of /proc by its path there: name and tail ("uptime", or "<pid>"
+// and "\\stat"). Put together by hand in a buffer of its own: the system's
+// formatting function would cost a library that a console program does not
+// load otherwise, and a path of this length needs no text of its own.
+OwnedHandle OpenLinuxFile(std::string_view name, std::string_view tail = {}) {
+    constexpr std::string_view Proc = "\\\\?\\unix\\proc\\";
+    char path[64];
+    if (Proc.size() + name.size() + tail.size() >= sizeof path) return {};
+    char* end = std::copy(tail.begin(), tail.end(),
+                          std::copy(name.begin(), name.end(),
+                                    std::copy(Proc.begin(), Proc.end(), path)));
+    *end = '\0';
+    return OwnedHandle(CreateFileA(path, GENERIC_READ,
                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                    OPEN_EXISTING, 0, nullptr));
 }
 
 OwnedHandle OpenLinuxStat(std::string_view pid) {
-    return OpenLinuxFile(Text(pid) + "\\stat");
+    return OpenLinuxFile(pid, "\\stat");
 }
 
 // Reads from the start into buffer: a file of /proc is made afresh at each
 // read from 0. Empty when it cannot be read.
 std::string_view ReadFromStart(HANDLE file, char (&buffer)[1024]) {
     DWORD got = 0;
-    LARGE_INTEGER start{};
-    if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN) ||
-        !ReadFile(file, buffer, sizeof buffer, &got, nullptr))
-        return {};
+    OVERLAPPED start{};
+    if (!ReadFile(file, buffer, sizeof buffer, &got, &start)) return {};
     return std::string_view(buffer, got);
 }
 
@@ -57,6 +59,11 @@ std::string_view LinuxName(HANDLE process, char (&path)[MAX_PATH]) {
     const size_t slash = name.find_last_of("\\/");
     if (slash != std::string_view::npos) name.remove_prefix(slash + 1);
     return name.substr(0, LinuxNameLength);
+}
+
+NextThreadFunction NextThread() {
+    return reinterpret_cast<NextThreadFunction>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtGetNextThread")));
 }
 
 bool IsNumber(const char* text) {
@@ -80,8 +87,7 @@ OwnedHandle FindLinuxStat(HANDLE process) {
                                              ReadLinuxFile(OpenLinuxFile("uptime"), buffer));
     if (name.empty() || expected < 0) return {};
 
-    std::vector<uint32_t> pids;
-    std::vector<uint64_t> starts;
+    LinuxProcessPick pick(expected, StartToleranceTicks);
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA("\\\\?\\unix\\proc\\*", &entry);
     if (search == INVALID_HANDLE_VALUE) return {};
@@ -89,14 +95,13 @@ OwnedHandle FindLinuxStat(HANDLE process) {
         if (!IsNumber(entry.cFileName)) continue;
         const LinuxProcessStat stat =
             ParseLinuxStat(ReadLinuxFile(OpenLinuxStat(entry.cFileName), buffer));
-        if (!stat.Valid || stat.Name != name) continue;
-        pids.push_back(static_cast<uint32_t>(std::strtoul(entry.cFileName, nullptr, 10)));
-        starts.push_back(stat.StartTicks);
+        if (stat.Valid && stat.Name == name)
+            pick.Consider(static_cast<uint32_t>(std::strtoul(entry.cFileName, nullptr, 10)),
+                          stat.StartTicks);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
-    const int32_t found = PickLinuxProcess(starts, expected, StartToleranceTicks);
-    if (found < 0) return {};
-    return OpenLinuxStat(IntegerToText(pids[static_cast<size_t>(found)]));
+    if (!pick.Picked()) return {};
+    return OpenLinuxStat(IntegerToText(pick.Picked()));
 }
 
 } // namespace
@@ -111,8 +116,7 @@ bool RunningUnderWine() {
 
 WineProcessTimes::WineProcessTimes(HANDLE process, bool threadsOnly) : process_(process) {
     if (!threadsOnly) linuxStat_ = FindLinuxStat(process);
-    nextThread_ = reinterpret_cast<NextThreadFunction>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtGetNextThread")));
+    nextThread_ = NextThread();
 }
 
 bool WineProcessTimes::Read(CpuTimes& times) {
@@ -140,11 +144,11 @@ void WineProcessTimes::KeepNewThreads() {
         known.reset();
         const DWORD id = GetThreadId(next);
         const bool seen = std::any_of(kept_.begin(), kept_.end(),
-                                      [id](const KeptThread& thread) { return thread.id == id; });
+                                      [id](const NumberedHandle& thread) { return thread.id == id; });
         if (seen)
             known.reset(next);
         else
-            kept_.push_back({id, OwnedHandle(next)});
+            kept_.push_back({static_cast<uint32_t>(id), OwnedHandle(next)});
         cursor = next;
     }
 }
@@ -153,34 +157,33 @@ bool WineProcessTimes::ReadThreads(CpuTimes& times) {
     if (!nextThread_) return false;
     KeepNewThreads();
     if (kept_.empty()) return false; // no thread: the process has ended
-    for (KeptThread& thread : kept_) {
+    for (NumberedHandle& thread : kept_) {
         FILETIME created, exited, kernel, user;
         if (GetThreadTimes(thread.handle.get(), &created, &exited, &kernel, &user))
             threads_.Record(thread.id, {Hundreds(kernel), Hundreds(user)});
         // An ended thread's figures are final: counted now, then let go.
         if (WaitForSingleObject(thread.handle.get(), 0) == WAIT_OBJECT_0) thread.handle.reset();
     }
-    std::erase_if(kept_, [](const KeptThread& thread) { return !thread.handle.valid(); });
+    std::erase_if(kept_, [](const NumberedHandle& thread) { return !thread.handle.valid(); });
     times = threads_.EndRound();
     return true;
 }
 
-bool ReadThreadTimes(const std::vector<uint32_t>& processIds, AccumulatedTimes& threads,
+bool ReadThreadTimes(const std::vector<NumberedHandle>& processes, AccumulatedTimes& threads,
                      CpuTimes* total) {
-    OwnedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
-    if (!snapshot.valid()) return false;
-    THREADENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot.get(), &entry); more;
-         more = Thread32Next(snapshot.get(), &entry)) {
-        if (std::find(processIds.begin(), processIds.end(), entry.th32OwnerProcessID) ==
-            processIds.end())
-            continue;
-        OwnedHandle thread(OpenThread(THREAD_QUERY_INFORMATION, FALSE, entry.th32ThreadID));
-        FILETIME created, exited, kernel, user;
-        if (!thread.valid() || !GetThreadTimes(thread.get(), &created, &exited, &kernel, &user))
-            continue;
-        threads.Record(entry.th32ThreadID, {Hundreds(kernel), Hundreds(user)});
+    const NextThreadFunction nextThread = NextThread();
+    if (!nextThread) return false;
+    for (const NumberedHandle& process : processes) {
+        if (process.aside) continue;
+        OwnedHandle thread; // the cursor of the listing
+        HANDLE next = nullptr;
+        while (nextThread(process.handle.get(), thread.get(), THREAD_QUERY_INFORMATION, 0, 0,
+                          &next) == 0) {
+            thread.reset(next);
+            FILETIME created, exited, kernel, user;
+            if (GetThreadTimes(next, &created, &exited, &kernel, &user))
+                threads.Record(GetThreadId(next), {Hundreds(kernel), Hundreds(user)});
+        }
     }
     *total = threads.EndRound();
     return true;

@@ -137,6 +137,10 @@ log)
         fail "last line: $(tail -n 1 log.txt)"
     ;;
 pid)
+    # A number no process has is a program not found (127); one that may not
+    # be opened says "access denied" (126), which Wine never does.
+    status=0; brenkrun --pid 4000000 2>missing.txt || status=$?
+    [ $status -eq 127 ] || fail "no such process gave $status: $(cat missing.txt)"
     # The sleeper reads its input until the writer, a waiting subshell of its
     # own, ends; nothing else holds the input open.
     mkfifo input

@@ -1,4 +1,5 @@
 #include "services/launcher.h"
+#include "services/launch_errors.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,14 @@ TEST(ShellDirectoryOf, EndsWithTheLastBackslashUnlessItIsTheFirstCharacter) {
     for (const auto& [path, expected] : cases) {
         EXPECT_EQ(ShellDirectoryOf(path), expected) << "path " << path;
     }
+}
+
+// brenkrun --pid: a process that is there but may not be opened (a service,
+// another account's) is told by the opening's error from a number that no
+// process has.
+TEST(WatchOpening, OnlyAccessDeniedIsAProcessThatIsThere) {
+    EXPECT_TRUE(RefusedAccess(5));   // ERROR_ACCESS_DENIED
+    EXPECT_FALSE(RefusedAccess(87)); // ERROR_INVALID_PARAMETER
 }
 
 } // namespace

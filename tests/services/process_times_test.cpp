@@ -39,9 +39,16 @@ TEST(LinuxStat, StartTicksFromUptimeAndThePick) {
     EXPECT_EQ(LinuxStartTicks(now - 25'000'000, now, "1422.71 307.68\n"), 142021);
     EXPECT_EQ(LinuxStartTicks(now, now, "x.5 1"), -1);
     EXPECT_EQ(LinuxStartTicks(now - 20'000'000'000ull, now, "1422.71 1"), -1);
-    EXPECT_EQ(PickLinuxProcess({5000, 142030, 90}, 142021, 100), 1);
-    EXPECT_EQ(PickLinuxProcess({142030, 142100}, 142021, 100), -1) << "two could be it";
-    EXPECT_EQ(PickLinuxProcess({141000}, 142021, 100), -1);
+    const auto pick = [](std::initializer_list<uint64_t> starts) {
+        LinuxProcessPick candidates(142021, 100);
+        uint32_t pid = 1;
+        for (const uint64_t start : starts)
+            candidates.Consider(pid++, start);
+        return candidates.Picked();
+    };
+    EXPECT_EQ(pick({5000, 142030, 90}), 2u);
+    EXPECT_EQ(pick({142030, 141950}), 0u) << "two could be it";
+    EXPECT_EQ(pick({141000}), 0u);
 }
 
 } // namespace
