@@ -465,9 +465,8 @@ int LogFile() {
         second.WaitStatus(StatusTerminated);
         second.Close();
     }
-    // The torn row was ended first. The log is only ever appended to, so
-    // what the full disk took of the row that did not fit stays: another
-    // writer's rows could follow it.
+    // The torn row was ended first; what the full disk took of the row that
+    // did not fit stays, as the log is only ever appended to.
     const std::string full = ReadWholeFile(folder + "\\full.csv");
     Check(full.compare(0, torn.size() + 14, torn + "\r\n# Program : ") == 0 &&
               full.size() == FileSizeLimit,

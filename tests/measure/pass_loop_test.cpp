@@ -170,61 +170,50 @@ TEST(PassLoop, FortyNineDaysNeitherWrapTheLoadNorThePassTime) {
     EXPECT_EQ(days.Times(), (std::vector<uint32_t>{250, 2'000'000'250u, 4'000'000'250u, UINT32_MAX}));
 }
 
-// Processor times that grow in clock ticks of 15.625 ms, read by a fine
-// clock every 50 ms: one thread busy all along reads 100 % on average, and
-// no pass more than the processors hold. The mean load of the report lies
-// between the passes' smallest and largest, also when the run ends busier
-// than any pass (a last span that counts in the processor time alone).
+// Times in clock ticks of 15.625 ms, read every 50 ms: a busy thread reads
+// 100 % on average, no pass more than the scale's processors hold. The mean
+// lies between the extremes, also when the run ends busier than any pass.
 TEST(PassLoop, ClockTicksReadHonestlyAndTheMeanLiesBetweenTheExtremes) {
     for (const auto& [scale, processors] : {std::pair{CpuScaleOneOpen, 1},
                                             std::pair{CpuScaleOneOpen, 4},
                                             std::pair{CpuScaleOneClamped, 4}}) {
         Observed run(1000, 50);
-        run.plan.CpuScale = scale;
-        run.plan.Processors = processors;
-        run.plan.FirstPass = 1050;
+        run.plan = {50, scale, processors, 1050};
         FakeWatch watch;
         watch.endsAt = 11'000;
         watch.figures = [](uint64_t at) {
             WatchReading reading;
-            reading.Clock = at * 10'000 + 3'000; // the passes' clock is a little late
-            constexpr uint64_t Tick = 156'250;
-            reading.Times.User = (reading.Clock - 10'000'000 + 70'000) / Tick * Tick;
-            reading.WorkingSet = -1; // the access does not give it
-            return reading;
+            reading.Clock = at * 10'000 + 3'000; // read a little after the pass's tick
+            reading.Times.User = (reading.Clock - 9'930'000) / 156'250 * 156'250;
+            return reading; // no working set: the access does not give it
         };
         run.Watch(watch);
-        int64_t sum = 0;
+        double sum = 0;
         for (const ShownPass& shown : run.show.shown) {
             sum += shown.Pass.Load;
             EXPECT_LE(shown.Pass.Load, scale == CpuScaleOneOpen ? 100 * processors : 100);
-            EXPECT_EQ(shown.Pass.WorkingSet, -1);
         }
-        const auto passes = static_cast<int64_t>(run.show.shown.size());
-        EXPECT_NEAR(static_cast<double>(sum) / static_cast<double>(passes), 100.0, 5.0)
-            << scale << " on " << processors;
+        EXPECT_NEAR(sum / static_cast<double>(run.show.shown.size()), 100.0, 5.0) << processors;
         const RunExtremes extremes = run.record.Facts().Extremes;
-        EXPECT_EQ(extremes.WorkingSetMaximum, -1);
+        EXPECT_EQ(extremes.WorkingSetMaximum, -1) << "not available, never 0";
         EXPECT_LE(extremes.LoadMinimum, extremes.LoadAverage);
         EXPECT_LE(extremes.LoadAverage, extremes.LoadMaximum);
     }
-    Observed run(1000, 1000);
+    Observed run;
     run.plan.CpuScale = CpuScaleOneOpen;
-    run.plan.Processors = 4;
     FakeWatch watch;
     watch.endsAt = 6'900;
-    watch.figures = [](uint64_t at) {
+    watch.figures = [](uint64_t at) { // 50 %, and 300 % after the last pass
         WatchReading reading;
         reading.Times.User = (at - 1000) * 5'000 + (at > 6'250 ? (at - 6'250) * 25'000 : 0);
         reading.WorkingSet = static_cast<int64_t>(at) << 12;
-        reading.PeakWorkingSet = 1 << 20; // lower than the working sets read
+        reading.PeakWorkingSet = 1 << 20;
         return reading;
     };
     run.Watch(watch);
     TakeReading(run.record, run.tally, watch.figures(watch.endsAt));
     const RunFacts facts = run.record.Facts();
-    const uint64_t wholeRun = facts.ProcessorTime / (facts.EndTick - facts.StartTick) / 100;
-    EXPECT_GT(wholeRun, static_cast<uint64_t>(facts.Extremes.LoadMaximum));
+    EXPECT_GT(facts.ProcessorTime / (facts.EndTick - facts.StartTick) / 100, 50u);
     EXPECT_EQ(facts.Extremes.LoadAverage, 50);
     EXPECT_EQ(facts.Extremes.LoadMaximum, 50);
     EXPECT_GE(facts.PeakWorkingSet, facts.Extremes.WorkingSetMaximum);

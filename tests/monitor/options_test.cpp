@@ -72,6 +72,10 @@ TEST(ReadingLog, WritesPlainCsvRows) {
     EXPECT_EQ(LogStartLine(English, "\"C:\\a b\\app.exe\" -v 2"),
               "# Program : \"C:\\a b\\app.exe\" -v 2\r\n");
     EXPECT_EQ(LogStartLine(German, "\"app.exe\""), "# Programm : \"app.exe\"\r\n");
+    // A line break stays in the comment line; a figure not available is empty.
+    EXPECT_EQ(LogStartLine(English, "a \"1\r\n2,3\"\n"), "# Program : a \"1  2,3\" \r\n");
+    readings.Row = {3, 97, -1, -1, 41, -1};
+    EXPECT_EQ(LogRowLine({2026, 1, 9, 7, 5, 3}, 250, readings), "2026-01-09T07:05:03,250,41,3,97,,,\r\n");
 }
 
 TEST(Summary, RunningShowsTheTimesSoFarAndTheEndAllFour) {

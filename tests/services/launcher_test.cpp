@@ -47,9 +47,8 @@ TEST(ShellDirectoryOf, EndsWithTheLastBackslashUnlessItIsTheFirstCharacter) {
     }
 }
 
-// brenkrun --pid: a process that is there but may not be opened (a service,
-// another account's) is told by the opening's error from a number that no
-// process has.
+// brenkrun --pid: a process that is there but may not be opened is told by
+// the opening's error from a number that no process has.
 TEST(WatchOpening, OnlyAccessDeniedIsAProcessThatIsThere) {
     EXPECT_TRUE(RefusedAccess(5));   // ERROR_ACCESS_DENIED
     EXPECT_FALSE(RefusedAccess(87)); // ERROR_INVALID_PARAMETER

@@ -39,16 +39,12 @@ TEST(LinuxStat, StartTicksFromUptimeAndThePick) {
     EXPECT_EQ(LinuxStartTicks(now - 25'000'000, now, "1422.71 307.68\n"), 142021);
     EXPECT_EQ(LinuxStartTicks(now, now, "x.5 1"), -1);
     EXPECT_EQ(LinuxStartTicks(now - 20'000'000'000ull, now, "1422.71 1"), -1);
-    const auto pick = [](std::initializer_list<uint64_t> starts) {
-        LinuxProcessPick candidates(142021, 100);
-        uint32_t pid = 1;
-        for (const uint64_t start : starts)
-            candidates.Consider(pid++, start);
-        return candidates.Picked();
-    };
-    EXPECT_EQ(pick({5000, 142030, 90}), 2u);
-    EXPECT_EQ(pick({142030, 141950}), 0u) << "two could be it";
-    EXPECT_EQ(pick({141000}), 0u);
+    LinuxProcessPick pick(142021, 100);
+    for (const uint64_t start : {5000, 142030, 90})
+        pick.Consider(static_cast<uint32_t>(start), start);
+    EXPECT_EQ(pick.Picked(), 142030u);
+    pick.Consider(1, 141950);
+    EXPECT_EQ(pick.Picked(), 0u) << "two could be it";
 }
 
 } // namespace
