@@ -8,13 +8,14 @@
 #include "console/console_out_win.h"
 #include "console/run_options.h"
 #include "console/run_win.h"
+#include "console/runs_win.h"
 #include "services/encoding.h"
 #include "services/owned_handle.h"
 
 namespace {
 
-// Ends the wait of a --pid watch; set by Ctrl+C or Ctrl+Break, which the
-// system hands to a thread of its own.
+// Ends the wait of a --pid watch, and the runs of --runs after the one under
+// way; set by Ctrl+C or Ctrl+Break, which the system hands to a thread of its own.
 std::atomic<HANDLE> stopWatching{nullptr};
 
 // Ctrl+C and Ctrl+Break reach the program, which shares the console, and
@@ -45,7 +46,8 @@ int main(int argc, char** argv) {
     const OwnedHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     stopWatching.store(stop.get());
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
-    const int32_t status = MeasureRun(options, stop.get());
+    const int32_t status =
+        options.Runs > 0 ? MeasureRuns(options, stop.get()) : MeasureRun(options, stop.get());
     stopWatching.store(nullptr);
     return status;
 }

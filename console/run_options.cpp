@@ -2,6 +2,8 @@
 
 #include <string_view>
 
+#include "console/command_words.h"
+
 namespace {
 
 // A whole decimal number from low to high; false for anything else.
@@ -37,52 +39,134 @@ Text Problem(std::string_view option, std::string_view what) {
     return line;
 }
 
-enum class Takes { Nothing, Value };
+// The options by what they take: a number, a size, a command line, a file
+// name, or nothing (a flag), in the order of the tables below.
+enum Option : int8_t {
+    OptionInterval,
+    OptionCpuScale,
+    OptionPid,
+    OptionRuns,
+    OptionWarmup,
+    OptionPlotSize,
+    OptionPrepare,
+    OptionLog,
+    OptionJson,
+    OptionPlot,
+    OptionMarkdown,
+    OptionCsv,
+    OptionChildren,
+    OptionQuiet,
+    OptionHelp,
+    OptionVersion,
+    OptionCompare,
+    OptionShowOutput,
+    OptionIgnoreFailure,
+};
 
 struct Known {
     const char* name;
-    Takes takes;
+    Option option;
 };
 constexpr Known KnownOptions[] = {
-    {"--interval", Takes::Value}, {"--children", Takes::Nothing}, {"--cpu-scale", Takes::Value},
-    {"--log", Takes::Value},      {"--json", Takes::Value},       {"--plot", Takes::Value},
-    {"--plot-size", Takes::Value}, {"--quiet", Takes::Nothing},   {"--pid", Takes::Value},
-    {"--help", Takes::Nothing},   {"--version", Takes::Nothing},
+    {"--interval", OptionInterval},
+    {"--children", OptionChildren},
+    {"--cpu-scale", OptionCpuScale},
+    {"--log", OptionLog},
+    {"--json", OptionJson},
+    {"--plot", OptionPlot},
+    {"--plot-size", OptionPlotSize},
+    {"--quiet", OptionQuiet},
+    {"--pid", OptionPid},
+    {"--help", OptionHelp},
+    {"--version", OptionVersion},
+    {"--runs", OptionRuns},
+    {"--warmup", OptionWarmup},
+    {"--prepare", OptionPrepare},
+    {"--compare", OptionCompare},
+    {"--show-output", OptionShowOutput},
+    {"--ignore-failure", OptionIgnoreFailure},
+    {"--markdown", OptionMarkdown},
+    {"--csv", OptionCsv},
 };
 
+struct Range {
+    int64_t low;
+    int64_t high;
+    const char* problem;
+};
+constexpr Range Ranges[] = {
+    {ShortestInterval, LongestInterval, " takes a number of milliseconds from 50 to 10000"},
+    {0, 2, " takes 0, 1 or 2"},
+    {1, 0xFFFFFFFF, " takes a process identifier"},
+    {2, MostRuns, " takes a number from 2 to 10000"},
+    {0, MostRuns, " takes a number from 0 to 10000"},
+};
+Text RunOptions::*const Files[] = {&RunOptions::LogFile, &RunOptions::JsonFile,
+                                   &RunOptions::PlotFile, &RunOptions::MarkdownFile,
+                                   &RunOptions::CsvFile};
+bool RunOptions::*const Flags[] = {
+    &RunOptions::Children, &RunOptions::Quiet,      &RunOptions::Help,         &RunOptions::Version,
+    &RunOptions::Compare,  &RunOptions::ShowOutput, &RunOptions::IgnoreFailure};
+
 // Takes one option with its value into options; empty when it is sound.
-Text TakeOption(std::string_view name, std::string_view value, RunOptions& options) {
+Text TakeOption(std::string_view name, Option option, std::string_view value, RunOptions& options) {
     int64_t number = 0;
-    if (name == "--interval") {
-        if (!ReadNumber(value, ShortestInterval, LongestInterval, &number))
-            return Problem(name, " takes a number of milliseconds from 50 to 10000");
-        options.IntervalMs = static_cast<int32_t>(number);
-    } else if (name == "--cpu-scale") {
-        if (!ReadNumber(value, 0, 2, &number)) return Problem(name, " takes 0, 1 or 2");
-        options.CpuScale = static_cast<int8_t>(number);
-    } else if (name == "--pid") {
-        if (!ReadNumber(value, 1, 0xFFFFFFFF, &number))
-            return Problem(name, " takes a process identifier");
-        options.WatchedId = static_cast<uint32_t>(number);
-    } else if (name == "--plot-size") {
+    if (option <= OptionWarmup) {
+        const Range& range = Ranges[option];
+        if (!ReadNumber(value, range.low, range.high, &number)) return Problem(name, range.problem);
+        if (option == OptionInterval) options.IntervalMs = static_cast<int32_t>(number);
+        if (option == OptionCpuScale) options.CpuScale = static_cast<int8_t>(number);
+        if (option == OptionPid) options.WatchedId = static_cast<uint32_t>(number);
+        if (option == OptionRuns) options.Runs = static_cast<int32_t>(number);
+        if (option == OptionWarmup) options.Warmup = static_cast<int32_t>(number);
+    } else if (option == OptionPlotSize) {
         if (!ReadSize(value, &options.PlotWidth, &options.PlotHeight))
             return Problem(name, " takes WIDTHxHEIGHT, each 16 to 8192");
-    } else if (name == "--log" || name == "--json" || name == "--plot") {
+    } else if (option == OptionPrepare) {
+        if (SplitCommandLine(value).empty()) return Problem(name, " takes a command line");
+        AssignText(options.Prepare, value);
+    } else if (option < OptionChildren) {
         if (value.empty()) return Problem(name, " takes a file name");
-        AssignText(name == "--log" ? options.LogFile
-                   : name == "--json" ? options.JsonFile
-                                      : options.PlotFile,
-                   value);
-    } else if (name == "--children") {
-        options.Children = true;
-    } else if (name == "--quiet") {
-        options.Quiet = true;
-    } else if (name == "--help") {
-        options.Help = true;
+        AssignText(options.*Files[option - OptionLog], value);
     } else {
-        options.Version = true;
+        options.*Flags[option - OptionChildren] = true;
     }
     return Text();
+}
+
+// What is wrong with the options taken together; null when nothing is.
+const char* CombinationProblem(const RunOptions& options) {
+    if (options.Runs > 0) {
+        // A benchmark runs programs it starts itself, each many times: one
+        // graph or log would mix the runs, and a running process cannot be
+        // run again.
+        if (options.WatchedId != 0 || !options.PlotFile.empty() || !options.LogFile.empty())
+            return "brenkrun: --pid, --plot and --log cannot be used with --runs";
+        if (options.Compare) {
+            if (options.Command.size() < 2)
+                return "brenkrun: --compare takes two command lines or more";
+            for (const Text& line : options.Command) {
+                const std::vector<Text> words = SplitCommandLine(line);
+                if (words.empty() || words.front().empty())
+                    return "brenkrun: --compare: a command line without a program";
+            }
+            return nullptr;
+        }
+    } else if (options.Warmup > 0 || !options.Prepare.empty() || options.Compare ||
+               options.ShowOutput || options.IgnoreFailure || !options.MarkdownFile.empty() ||
+               !options.CsvFile.empty()) {
+        return "brenkrun: --warmup, --prepare, --compare, --show-output, --ignore-failure, "
+               "--markdown and --csv belong to --runs";
+    } else if (options.WatchedId != 0) {
+        if (!options.Command.empty())
+            return "brenkrun: --pid watches a process; no program with it";
+        // A process started by someone else cannot be put into a job of ours.
+        if (options.Children) return "brenkrun: --children cannot watch a process by --pid";
+        return nullptr;
+    }
+    if (options.Command.empty()) return "brenkrun: no program given";
+    if (options.Command.front().empty()) return "brenkrun: the program's name is empty";
+    return nullptr;
 }
 
 } // namespace
@@ -104,7 +188,7 @@ Text ParseRunOptions(const std::vector<Text>& arguments, RunOptions& options) {
             if (name == option.name) known = &option;
         if (!known) return Problem(name, ": no such option");
         std::string_view value;
-        if (known->takes == Takes::Nothing) {
+        if (known->option >= OptionChildren) {
             if (equals != std::string_view::npos) return Problem(name, " takes no value");
         } else if (equals != std::string_view::npos) {
             value = word.substr(equals + 1);
@@ -113,30 +197,25 @@ Text ParseRunOptions(const std::vector<Text>& arguments, RunOptions& options) {
         } else {
             return Problem(name, " needs a value");
         }
-        const Text problem = TakeOption(name, value, options);
+        const Text problem = TakeOption(name, known->option, value, options);
         if (!problem.empty()) return problem;
         ++at;
     }
     options.Command.assign(arguments.begin() + static_cast<std::ptrdiff_t>(at), arguments.end());
     if (options.Help || options.Version) return Text();
-    if (options.WatchedId != 0) {
-        if (!options.Command.empty()) return "brenkrun: --pid watches a process; no program with it";
-        // A process started by someone else cannot be put into a job of ours.
-        if (options.Children) return "brenkrun: --children cannot watch a process by --pid";
-        return Text();
-    }
-    if (options.Command.empty()) return "brenkrun: no program given";
-    if (options.Command.front().empty()) return "brenkrun: the program's name is empty";
-    return Text();
+    return Text(TextView(CombinationProblem(options)));
 }
 
 const char* UsageLine() {
-    return "usage: brenkrun [OPTIONS] [--] PROGRAM [ARGUMENTS...] | brenkrun [OPTIONS] --pid ID";
+    return "usage: brenkrun [OPTIONS] [--] PROGRAM [ARGUMENTS...] | brenkrun [OPTIONS] --pid ID | "
+           "brenkrun --runs N [OPTIONS] --compare LINE LINE...";
 }
 
 const char* HelpText() {
     return "usage: brenkrun [OPTIONS] [--] PROGRAM [ARGUMENTS...]\n"
            "       brenkrun [OPTIONS] --pid ID\n"
+           "       brenkrun --runs N [OPTIONS] [--] PROGRAM [ARGUMENTS...]\n"
+           "       brenkrun --runs N [OPTIONS] --compare LINE LINE [LINE...]\n"
            "Runs PROGRAM (or watches process ID until it ends) and reports its processor\n"
            "time and memory on standard error. Exit status: the program's exit code;\n"
            "125 usage error, 126 program not started, 127 program not found.\n"
@@ -149,8 +228,19 @@ const char* HelpText() {
            "  --plot FILE.png   the run's history graph as PNG; when it cannot be\n"
            "                    written, the exit status stays the program's\n"
            "  --plot-size WxH   the graph's size in pixels, 16 to 8192 each (800x400)\n"
-           "  --quiet           no text report\n"
+           "  --quiet           no text report (and with --runs no progress line)\n"
            "  --pid ID          watch a running process; it is never ended, and Ctrl+C\n"
            "                    stops watching\n"
+           "With --runs, each command runs N times, in turns, with no input and its output\n"
+           "discarded; a run that exits other than 0 stops them with its exit code:\n"
+           "  --runs N          runs per command, 2 to 10000\n"
+           "  --warmup K        unmeasured runs of each command first (0)\n"
+           "  --prepare LINE    a command line run before every run, unmeasured\n"
+           "  --compare         each word after the options a command line, set against\n"
+           "                    the first\n"
+           "  --show-output     the programs' output shown\n"
+           "  --ignore-failure  a failed run does not stop the runs\n"
+           "  --markdown FILE   the statistics as a Markdown table\n"
+           "  --csv FILE        one row per run\n"
            "  --help, --version\n";
 }

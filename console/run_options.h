@@ -14,6 +14,7 @@ constexpr int32_t ExitNotFound = 127;
 
 constexpr int32_t ShortestInterval = 50;
 constexpr int32_t LongestInterval = 10000;
+constexpr int32_t MostRuns = 10000;
 
 struct RunOptions {
     int32_t IntervalMs = 1000;
@@ -28,6 +29,16 @@ struct RunOptions {
     uint32_t WatchedId = 0; // --pid; 0: a program is started
     bool Help = false;
     bool Version = false;
+    // The benchmark: each command run Runs times (0: one run, reported alone)
+    // after Warmup runs that are not measured.
+    int32_t Runs = 0;
+    int32_t Warmup = 0;
+    Text Prepare;         // a command line run before every run; empty: none
+    bool Compare = false; // Command holds whole command lines, one a word
+    bool ShowOutput = false;
+    bool IgnoreFailure = false;
+    Text MarkdownFile;
+    Text CsvFile;
     std::vector<Text> Command; // the program, then its arguments
 };
 

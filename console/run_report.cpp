@@ -8,19 +8,6 @@
 
 namespace {
 
-enum Caption : int32_t {
-    CaptionCommand,
-    CaptionExitCode,
-    CaptionRunTime,
-    CaptionProcessorTime,
-    CaptionLoad,
-    CaptionPeakWorkingSet,
-    CaptionWorkingSet,
-    CaptionPeakPrivate,
-    CaptionPasses,
-    CaptionCount
-};
-
 // The words of both languages (ISO 8859-1).
 struct Words {
     const char* captions[CaptionCount];
@@ -89,42 +76,41 @@ Words Localized(const Words& stored) {
 
 // Grouped with the language's mark, as the tooltip groups: "1,000" in
 // English, "1.000" in German; a dot would read as a decimal point in English.
-Text Grouped(int64_t value, const Words& words) {
-    Text text = GroupDigits(value);
-    if (words.decimalMark == '.') std::replace(text.begin(), text.end(), '.', ',');
+Text& AppendGrouped(Text& text, int64_t value, const Words& words) {
+    const size_t from = text.size();
+    text += GroupDigits(value);
+    if (words.decimalMark == '.')
+        std::replace(text.begin() + static_cast<std::ptrdiff_t>(from), text.end(), '.', ',');
     return text;
 }
 
-Text Seconds(uint64_t ms, const Words& words) {
-    Text text = IntegerToText(static_cast<int64_t>(ms / 1000));
+Text& AppendSeconds(Text& text, uint64_t ms, const Words& words) {
+    text += IntegerToText(static_cast<int64_t>(ms / 1000));
     text += words.decimalMark;
-    const Text fraction = IntegerToText(static_cast<int64_t>(1000 + ms % 1000));
-    AppendText(text, TextPart(fraction, 2, 3));
-    AppendText(text, " s");
-    return text;
+    text += TextPart(IntegerToText(static_cast<int64_t>(1000 + ms % 1000)), 2, 3);
+    return text += " s";
 }
 
-Text Bytes(int64_t bytes, const Words& words) {
-    if (bytes < 0) return words.notMeasured;
-    Text text = Grouped(bytes, words);
-    AppendText(text, " Bytes");
-    return text;
+Text& AppendBytes(Text& text, int64_t bytes, const Words& words) {
+    if (bytes < 0) return text += words.notMeasured;
+    return AppendGrouped(text, bytes, words) += " Bytes";
 }
 
+// The report's lines, their captions in one column.
 class Lines {
   public:
     explicit Lines(const Words& words) : words_(words) {
         for (const char* caption : words.captions)
             if (CharacterCount(caption) > width_) width_ = CharacterCount(caption);
     }
-    void Add(Caption caption, std::string_view value) {
-        AppendText(text_, words_.captions[caption]);
+    // A new line with its caption; the value is appended to what is returned.
+    Text& Add(ReportCaption caption) {
+        if (!text_.empty()) text_ += "\r\n";
+        text_ += words_.captions[caption];
         text_.append(static_cast<size_t>(width_ - CharacterCount(words_.captions[caption])), ' ');
-        AppendText(text_, " : ");
-        AppendText(text_, value);
-        AppendText(text_, "\r\n");
+        return text_ += " : ";
     }
-    const Text& text() const { return text_; }
+    Text& text() { return text_ += "\r\n"; }
 
   private:
     const Words& words_;
@@ -142,6 +128,10 @@ void AppendNumber(Text& json, const char* key, int64_t value, bool known = true)
 
 } // namespace
 
+const char* ReportCaptionText(int8_t language, ReportCaption caption) {
+    return StoredText((language == English ? EnglishWords : GermanWords).captions[caption]);
+}
+
 int64_t AverageLoad(const ConsoleRun& run) {
     const uint64_t time = run.Facts.ProcessorTime;
     if (run.RunMs == 0) return 0;
@@ -154,50 +144,38 @@ Text RunReportText(int8_t language, const ConsoleRun& run) {
     const RunFacts& facts = run.Facts;
     const RunExtremes& extremes = facts.Extremes;
     Lines lines(words);
-    lines.Add(CaptionCommand, run.Command);
-    lines.Add(CaptionExitCode,
-              run.ExitKnown ? ExitCodeText(language, facts.ExitCode) : Text(words.stopped));
-    lines.Add(CaptionRunTime, Seconds(run.RunMs, words));
+    lines.Add(CaptionCommand) += run.Command;
+    Text& exit = lines.Add(CaptionExitCode);
+    if (run.ExitKnown)
+        exit += ExitCodeText(language, facts.ExitCode);
+    else
+        exit += words.stopped;
+    AppendSeconds(lines.Add(CaptionRunTime), run.RunMs, words);
 
-    Text processor = Seconds(facts.ProcessorTime / HundredsPerMs, words);
-    AppendText(processor, " (");
-    AppendText(processor, words.user);
-    AppendText(processor, " ");
-    AppendText(processor, Seconds(run.User100ns / HundredsPerMs, words));
-    AppendText(processor, ", ");
-    AppendText(processor, words.kernel);
-    AppendText(processor, " ");
-    AppendText(processor, Seconds(run.Kernel100ns / HundredsPerMs, words));
-    AppendText(processor, ")");
-    lines.Add(CaptionProcessorTime, processor);
+    Text& processor =
+        AppendSeconds(lines.Add(CaptionProcessorTime), facts.ProcessorTime / HundredsPerMs, words);
+    ((processor += " (") += words.user) += ' ';
+    AppendSeconds(processor, run.User100ns / HundredsPerMs, words);
+    ((processor += ", ") += words.kernel) += ' ';
+    AppendSeconds(processor, run.Kernel100ns / HundredsPerMs, words) += ')';
 
-    Text load = IntegerToText(AverageLoad(run));
-    AppendText(load, " %");
-    AppendText(load, words.average);
+    Text& load = lines.Add(CaptionLoad);
+    ((load += IntegerToText(AverageLoad(run))) += " %") += words.average;
+    if (extremes.Seeded)
+        (((load += ", ") += IntegerToText(extremes.LoadMaximum)) += " %") += words.largest;
+
+    AppendBytes(lines.Add(CaptionPeakWorkingSet), facts.PeakWorkingSet, words);
+    Text& range = lines.Add(CaptionWorkingSet);
     if (extremes.Seeded) {
-        AppendText(load, ", ");
-        AppendText(load, IntegerToText(extremes.LoadMaximum));
-        AppendText(load, " %");
-        AppendText(load, words.largest);
+        AppendGrouped(range, extremes.WorkingSetMinimum, words) += words.range;
+        AppendBytes(range, extremes.WorkingSetMaximum, words) += words.atPasses;
+    } else {
+        range += words.noPass;
     }
-    lines.Add(CaptionLoad, load);
+    AppendBytes(lines.Add(CaptionPeakPrivate), facts.PeakPrivateBytes, words);
 
-    lines.Add(CaptionPeakWorkingSet, Bytes(facts.PeakWorkingSet, words));
-    Text range = words.noPass;
-    if (extremes.Seeded) {
-        range = Grouped(extremes.WorkingSetMinimum, words);
-        AppendText(range, words.range);
-        AppendText(range, Bytes(extremes.WorkingSetMaximum, words));
-        AppendText(range, words.atPasses);
-    }
-    lines.Add(CaptionWorkingSet, range);
-    lines.Add(CaptionPeakPrivate, Bytes(facts.PeakPrivateBytes, words));
-
-    Text passes = Grouped(facts.Passes, words);
-    AppendText(passes, words.every);
-    AppendText(passes, Grouped(facts.IntervalMs, words));
-    AppendText(passes, " ms");
-    lines.Add(CaptionPasses, passes);
+    Text& passes = AppendGrouped(lines.Add(CaptionPasses), facts.Passes, words) += words.every;
+    AppendGrouped(passes, facts.IntervalMs, words) += " ms";
     return lines.text();
 }
 
@@ -218,7 +196,17 @@ Text RunReportJson(const ConsoleRun& run) {
         AppendText(json, "],\n");
     }
     AppendNumber(json, "exit_code", facts.ExitCode, run.ExitKnown);
-    AppendNumber(json, "run_time_ms", static_cast<int64_t>(run.RunMs));
+    // The runs of a benchmark know it to the microsecond.
+    if (run.RunUs > 0) {
+        AppendText(json, "  \"run_time_ms\": ");
+        AppendText(json, IntegerToText(static_cast<int64_t>(run.RunUs / 1000)));
+        json += '.';
+        AppendText(json,
+                   TextPart(IntegerToText(static_cast<int64_t>(1000 + run.RunUs % 1000)), 2, 3));
+        AppendText(json, ",\n");
+    } else {
+        AppendNumber(json, "run_time_ms", static_cast<int64_t>(run.RunMs));
+    }
     AppendNumber(json, "processor_time_ms", static_cast<int64_t>(facts.ProcessorTime / HundredsPerMs));
     if (run.Attached)
         AppendNumber(json, "processor_time_whole_life_ms",

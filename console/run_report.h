@@ -16,6 +16,7 @@ struct ConsoleRun {
     bool Attached = false;  // a process watched by --pid, which brenkrun did not start
     bool ExitKnown = true; // false: watching by --pid was stopped first
     uint64_t RunMs = 0;
+    uint64_t RunUs = 0;       // the same from the fine clock; 0: not taken
     uint64_t ProcessorBefore100ns = 0; // a watched process's time before watching began
     uint64_t User100ns = 0;   // since the start, or the attach
     uint64_t Kernel100ns = 0;
@@ -24,6 +25,23 @@ struct ConsoleRun {
     int64_t Processes = 1; // how many were seen
     RunFacts Facts;
 };
+
+// The captions of the text report, which the report of a benchmark shares.
+enum ReportCaption : int32_t {
+    CaptionCommand,
+    CaptionExitCode,
+    CaptionRunTime,
+    CaptionProcessorTime,
+    CaptionLoad,
+    CaptionPeakWorkingSet,
+    CaptionWorkingSet,
+    CaptionPeakPrivate,
+    CaptionPasses,
+    CaptionCount
+};
+
+// A caption in the process's text; English, or German for any other language.
+const char* ReportCaptionText(int8_t language, ReportCaption caption);
 
 // The mean load over the run in the run's scale: the processor time over
 // the run time, as the passes measure their load.

@@ -15,9 +15,6 @@
 #include "services/processors.h"
 #include "services/settings.h"
 
-namespace {
-
-// English, unless a Brenk.ini here says Language=0 as the window reads it.
 int8_t ReportLanguage() {
     int8_t language = English;
     if (OpenSettingsFile("Brenk.ini")) {
@@ -28,6 +25,8 @@ int8_t ReportLanguage() {
     }
     return language;
 }
+
+namespace {
 
 // The console's hand-over: every pass shown becomes a log row.
 struct ConsoleShow {
@@ -74,6 +73,35 @@ int32_t Report(const RunOptions& options, int8_t language, ConsoleRun& run, RunL
 }
 
 } // namespace
+
+int64_t WatchRun(ConsoleRun& run, RunRecord& record, const RunOptions& options, HANDLE process,
+                 HANDLE job, HANDLE stop, uint64_t startMs, RunLog* log) {
+    record.Begin(startMs, options.CpuScale, options.IntervalMs);
+    Watch watch(process, job, run.Attached ? stop : nullptr, &GetProcessMemoryInfo);
+    PassTally tally;
+    BeginTally(tally, startMs);
+    // The time a watched process used before watching began is no part of
+    // the run: every figure covers the same span, from the attach.
+    if (run.Attached) AttachTally(tally, watch.Read());
+    PassPlan plan;
+    plan.IntervalMs = options.IntervalMs;
+    plan.CpuScale = options.CpuScale;
+    plan.Processors = run.Processors;
+    plan.FirstPass = startMs + std::min<uint64_t>(FirstPassMs, options.IntervalMs);
+    ConsoleShow show{record, log};
+    RunPasses(record, tally, watch, show, plan);
+    LARGE_INTEGER end;
+    QueryPerformanceCounter(&end);
+    run.ExitKnown = tally.Ended;
+    if (tally.Ended) FinishRun(record, tally, watch, process);
+    run.Facts = record.Facts();
+    run.RunMs = (tally.Ended ? tally.EndMs : watch.Now()) - startMs;
+    run.ProcessorBefore100ns = tally.Before.Kernel + tally.Before.User;
+    run.User100ns = tally.Times.User;
+    run.Kernel100ns = tally.Times.Kernel;
+    run.Processes = watch.Processes();
+    return end.QuadPart;
+}
 
 int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
     const int8_t language = ReportLanguage();
@@ -150,28 +178,7 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
     if (logUsed) logUsed->Write(LogStartLine(language, run.Command));
 
     RunRecord record;
-    record.Begin(startMs, options.CpuScale, options.IntervalMs);
-    Watch watch(process.get(), job.get(), run.Attached ? stop : nullptr, &GetProcessMemoryInfo);
-    PassTally tally;
-    BeginTally(tally, startMs);
-    // The time a watched process used before watching began is no part of
-    // the run: every figure covers the same span, from the attach.
-    if (run.Attached) AttachTally(tally, watch.Read());
-    PassPlan plan;
-    plan.IntervalMs = options.IntervalMs;
-    plan.CpuScale = options.CpuScale;
-    plan.Processors = run.Processors;
-    plan.FirstPass = startMs + std::min<uint64_t>(FirstPassMs, options.IntervalMs);
-    ConsoleShow show{record, logUsed};
-    RunPasses(record, tally, watch, show, plan);
-    run.ExitKnown = tally.Ended;
-    if (tally.Ended) FinishRun(record, tally, watch, process.get());
-    run.Facts = record.Facts();
-    run.RunMs = (tally.Ended ? tally.EndMs : watch.Now()) - startMs;
-    run.ProcessorBefore100ns = tally.Before.Kernel + tally.Before.User;
-    run.User100ns = tally.Times.User;
-    run.Kernel100ns = tally.Times.Kernel;
-    run.Processes = watch.Processes();
+    WatchRun(run, record, options, process.get(), job.get(), stop, startMs, logUsed);
     const int32_t status = Report(options, language, run, logUsed);
     // The status stays the program's: the graph is an extra, as the reports are.
     if (!options.PlotFile.empty() &&

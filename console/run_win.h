@@ -6,8 +6,22 @@
 
 #include <cstdint>
 
+#include "console/run_log_win.h"
 #include "console/run_options.h"
+#include "console/run_report.h"
+#include "measure/run_record.h"
 
 // Returns brenkrun's status: the program's exit code, or one of brenkrun's
 // own. stop: set, it ends a watch by --pid (the process is not ours).
 int32_t MeasureRun(const RunOptions& options, HANDLE stop);
+
+// English, unless a Brenk.ini here says Language=0 as the window reads it.
+int8_t ReportLanguage();
+
+// Watches the process (with its job, when it has one) from startMs, the tick
+// just before its start, until it ends, or for a process watched by --pid
+// until stop is set, and fills in run's figures from the record. log: a row
+// for each pass; null for none. Returns the fine clock's count
+// (QueryPerformanceCounter) when the end was found.
+int64_t WatchRun(ConsoleRun& run, RunRecord& record, const RunOptions& options, HANDLE process,
+                 HANDLE job, HANDLE stop, uint64_t startMs, RunLog* log);

@@ -178,6 +178,60 @@ plot)
     status=0; brenkrun --quiet --plot no/such/folder.png "$(program exit_code.exe)" 3 2>unwritten.txt || status=$?
     [ $status -eq 3 ] && [ "$(wc -l <unwritten.txt)" -eq 1 ] || fail "$status: $(cat unwritten.txt)"
     ;;
+runs) # the benchmark: commands in turns, each prepared, and two compared
+    brenkrun --runs 3 --warmup 1 --quiet --prepare "cmd /c echo P>>order.txt" --compare \
+        "cmd /c echo A>>order.txt" "cmd /c echo B>>order.txt"
+    [ "$(tr -d ' \r\n' <order.txt)" = PAPBPAPBPAPBPAPB ] || fail "the order of the runs: $(cat order.txt)"
+    # Passes every 100 ms catch each peak under Wine, which forgets it at the end.
+    grow="\"$(program grow_memory.exe)\""
+    brenkrun --runs 5 --warmup 1 --interval 100 --json r.json --compare "$grow 64 600" "$grow 128 600" \
+        2>report.txt
+    # One line a figure of a command: every mean between its smallest and
+    # largest; the runs counted, the peaks' means and the relative peak kept.
+    awk -F'[ :,{}"]+' '
+        $2 == "command" { command++ }
+        $2 == "run_time_ms" && $3 != "mean" { runs[command]++ }
+        $3 == "mean" && $4 != "null" {
+            if ($4 < $10 || $4 > $12) print "mean outside its range: " $0
+            if ($2 == "peak_working_set_bytes") peak[command] = $4
+        }
+        $2 == "relative" { relative = $8 }
+        END { print "runs " runs[1] " " runs[2]; print "more " peak[2] - peak[1]; print "relative " relative }
+    ' r.json >stats.txt
+    [ "$(sed -n 1p stats.txt)" = "runs 5 5" ] || fail "$(cat stats.txt)"
+    awk '/^more / { exit !($2 > 56 * 1048576 && $2 < 72 * 1048576) }
+         /^relative / { exit !($2 >= 1.3 && $2 <= 2.5) }' stats.txt || fail "$(cat stats.txt)"
+    grep -q '^Peak working set   : ' report.txt && grep -q '^Compared with the first command' report.txt ||
+        fail "$(cat report.txt)"
+    ;;
+runs_console) # the benchmark from a console: its failures, output, progress line and faults
+    printf '@if exist two (exit 7)\r\n@if exist one (echo.>two) else (echo.>one)\r\n' >third.bat
+    status=0; brenkrun --runs 5 --json stopped.json cmd /c third.bat 2>stopped.txt || status=$?
+    [ $status -eq 7 ] && [ "$(grep -c '^          "exit_code": ' stopped.json)" -eq 3 ] &&
+        grep -q '^          "exit_code": 7,' stopped.json && grep -q 'run 3 of 5 exited with 7' stopped.txt ||
+        fail "the failing third run gave $status: $(cat stopped.txt)"
+    status=0; brenkrun --runs 2 --prepare "\"$(program exit_code.exe)\" 4" cmd /c echo 2>prepared.txt ||
+        status=$?
+    [ $status -eq 4 ] && grep -q 'run 1 of 2: the prepare command exited with 4' prepared.txt ||
+        fail "a failing prepare command gave $status: $(cat prepared.txt)"
+    brenkrun --runs 2 --quiet --show-output cmd /c echo shown >shown.txt
+    brenkrun --runs 2 --quiet cmd /c echo hidden >hidden.txt
+    echo input >input.txt
+    brenkrun --runs 2 --quiet --show-output "$(program copy_input.exe)" <input.txt >copied.txt
+    [ "$(grep -c '^shown' shown.txt)" -eq 2 ] && [ ! -s hidden.txt ] && [ ! -s copied.txt ] ||
+        fail "output: $(cat shown.txt hidden.txt copied.txt)"
+    # A terminal is a console to Wine; a file is not.
+    W="$WINE_RUN" B="$BRENKRUN" P="$(program exit_code.exe)" script -qec '"$W" "$B" --runs 3 "$P" 0' \
+        console.txt </dev/null >/dev/null
+    grep -q 'exit_code.exe 0: run 2/3' console.txt || fail "no progress line: $(cat console.txt)"
+    brenkrun --runs 3 "$(program exit_code.exe)" 0 2>redirected.txt
+    ! grep -q 'run [0-9]/3' redirected.txt && grep -q '^Runs  *: 3' redirected.txt ||
+        fail "$(cat redirected.txt)"
+    for bad in "--pid 1" "--plot g.png" "--log l.csv"; do
+        status=0; brenkrun --runs 2 $bad "$(program exit_code.exe)" 2>/dev/null || status=$?
+        [ $status -eq 125 ] || fail "--runs with $bad gave $status"
+    done
+    ;;
 *) fail "no scenario $SCENARIO" ;;
 esac
 echo "OK $SCENARIO"
