@@ -32,11 +32,55 @@ int32_t Fail(int32_t status, std::string_view line, bool usage) {
     return status;
 }
 
-bool WriteFileText(const Text& path, const Text& text) {
-    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+bool WritesThroughTemporary(const Text& path) {
+    const OwnedHandle existing(CreateFileA(path.c_str(), 0,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
+    return !existing.valid() || GetFileType(existing.get()) == FILE_TYPE_DISK;
+}
+
+Text CreateTemporaryBeside(const Text& path) {
+    // The process id keeps two brenkrun apart, the count two files of one.
+    for (uint32_t attempt = 0; attempt < 100; ++attempt) {
+        Text name = path;
+        AppendText(name, ".~");
+        AppendText(name, IntegerToText(GetCurrentProcessId()));
+        AppendText(name, "-");
+        AppendText(name, IntegerToText(attempt));
+        const OwnedHandle file(CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file.valid()) return name;
+        if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) break;
+    }
+    return Text();
+}
+
+bool TakeName(const Text& temporary, const Text& path) {
+    if (MoveFileExA(temporary.c_str(), path.c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    DeleteFileA(temporary.c_str());
+    return false;
+}
+
+namespace {
+
+bool WriteAll(const char* path, DWORD disposition, const Text& text) {
+    OwnedHandle file(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, disposition,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     return file.valid() &&
            WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
            written == text.size();
+}
+
+} // namespace
+
+bool WriteFileText(const Text& path, const Text& text) {
+    if (!WritesThroughTemporary(path)) return WriteAll(path.c_str(), OPEN_EXISTING, text);
+    const Text temporary = CreateTemporaryBeside(path);
+    if (temporary.empty()) return false;
+    if (WriteAll(temporary.c_str(), TRUNCATE_EXISTING, text)) return TakeName(temporary, path);
+    DeleteFileA(temporary.c_str());
+    return false;
 }
