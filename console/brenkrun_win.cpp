@@ -43,6 +43,8 @@ int main(int argc, char** argv) {
         WriteTo(STD_OUTPUT_HANDLE, "brenkrun 0.1b\r\n");
         return 0;
     }
+    if (const Text clash = SharedOutputProblem(options, &FullFileName); !clash.empty())
+        return Fail(ExitUsage, clash, true);
     const OwnedHandle stop(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     stopWatching.store(stop.get());
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);

@@ -63,6 +63,26 @@ bool TakeName(const Text& temporary, const Text& path) {
     return false;
 }
 
+Text FullFileName(const Text& path) {
+    char full[MAX_PATH * 4];
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    if (length == 0 || length >= sizeof full) return path;
+    std::vector<wchar_t> wide(length);
+    const auto count = static_cast<DWORD>(MultiByteToWideChar(
+        CP_ACP, 0, full, static_cast<int>(length), wide.data(), static_cast<int>(length)));
+    // Upper case as the file system folds names; the locale's rules, the
+    // Turkish i among them, are none of its business.
+    LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, wide.data(), static_cast<int>(count),
+                 wide.data(), static_cast<int>(count));
+    Text folded(static_cast<size_t>(length) * 3, '\0');
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(count), folded.data(),
+                            static_cast<int>(folded.size()), nullptr, nullptr);
+    if (size <= 0) return path;
+    folded.resize(static_cast<size_t>(size));
+    return folded;
+}
+
 namespace {
 
 bool WriteAll(const char* path, DWORD disposition, const Text& text) {

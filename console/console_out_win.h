@@ -28,6 +28,11 @@ Text CreateTemporaryBeside(const Text& path);
 // it cannot, it is removed and the file at path stays as it was.
 bool TakeName(const Text& temporary, const Text& path);
 
+// The full path of a file name as the system resolves it, in capitals as a
+// file system that ignores letter case compares names; the name itself when
+// it cannot be resolved.
+Text FullFileName(const Text& path);
+
 // The whole text into the file at path, written whole or not at all; false
 // when it was not all written.
 bool WriteFileText(const Text& path, const Text& text);

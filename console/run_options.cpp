@@ -1,5 +1,6 @@
 #include "console/run_options.h"
 
+#include <iterator>
 #include <string_view>
 
 #include "console/command_words.h"
@@ -206,6 +207,27 @@ Text ParseRunOptions(const std::vector<Text>& arguments, RunOptions& options) {
     return Text(TextView(CombinationProblem(options)));
 }
 
+Text SharedOutputProblem(const RunOptions& options, Text (*fullName)(const Text&)) {
+    constexpr const char* Names[] = {"--log", "--json", "--plot", "--markdown", "--csv"};
+    Text folded[std::size(Files)];
+    for (size_t index = 0; index < std::size(Files); ++index) {
+        const Text& file = options.*Files[index];
+        if (file.empty() || file == "-") continue;
+        folded[index] = fullName(file);
+        if (folded[index].starts_with("\\\\.\\")) {
+            folded[index].clear();
+            continue;
+        }
+        for (char& c : folded[index])
+            if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        for (size_t before = 0; before < index; ++before)
+            if (folded[before] == folded[index])
+                return Problem(Names[before], Text(" and ") + Names[index] + " name one file, " +
+                                                  file + "; each needs its own");
+    }
+    return Text();
+}
+
 const char* UsageLine() {
     return "usage: brenkrun [OPTIONS] [--] PROGRAM [ARGUMENTS...] | brenkrun [OPTIONS] --pid ID | "
            "brenkrun --runs N [OPTIONS] --compare LINE LINE...";
@@ -242,5 +264,7 @@ const char* HelpText() {
            "  --ignore-failure  a failed run does not stop the runs\n"
            "  --markdown FILE   the statistics as a Markdown table\n"
            "  --csv FILE        one row per run\n"
-           "  --help, --version\n";
+           "  --help, --version\n"
+           "The user guide (user-guide.md, in the package) explains every option, line of\n"
+           "the report and JSON key.\n";
 }

@@ -46,6 +46,13 @@ struct RunOptions {
 // otherwise one line (without its end) saying what is wrong.
 Text ParseRunOptions(const std::vector<Text>& arguments, RunOptions& options);
 
+// Two of --log, --json, --plot, --markdown and --csv naming one file would
+// have one output replace the other: the line naming both, or empty when
+// each has its own. fullName: the file's full path as the system resolves it
+// ("." and "..", the current folder); letter case counts for nothing. "-",
+// standard error, and a device ("\\.\NUL") never clash.
+Text SharedOutputProblem(const RunOptions& options, Text (*fullName)(const Text&));
+
 // The one line of usage shown after an error.
 const char* UsageLine();
 

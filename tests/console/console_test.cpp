@@ -77,6 +77,25 @@ TEST(RunOptions, EachFaultIsOneLineAndAProgramKeepsItsOwnOptions) {
     EXPECT_EQ(runs.Command, (std::vector<Text>{"a 1", "\"b c\" 2"}));
 }
 
+// A file name as the system resolves it: in the folder C:\W, devices apart.
+Text Resolved(const Text& name) {
+    return name == "NUL" || name == "nul" ? "\\\\.\\NUL" : "C:\\W\\" + name;
+}
+
+TEST(RunOptions, TwoOutputsInOneFileAreRefused) {
+    RunOptions options;
+    options.JsonFile = "r.json";
+    options.CsvFile = options.MarkdownFile = "-";
+    options.LogFile = "NUL";
+    options.PlotFile = "nul";
+    EXPECT_EQ(SharedOutputProblem(options, &Resolved), "");
+    options.CsvFile = "r.JSON";
+    EXPECT_NE(SharedOutputProblem(options, &Resolved).find("--json and --csv"), Text::npos);
+    options.PlotFile = "R.Json";
+    EXPECT_EQ(SharedOutputProblem(options, &Resolved),
+              "brenkrun: --json and --plot name one file, R.Json; each needs its own");
+}
+
 // What the runtime's rules make of each: backslashes are plain unless a
 // quotation mark follows them.
 TEST(CommandLine, ArgumentsAreQuotedSoTheRuntimeReadsThemBack) {
