@@ -15,12 +15,13 @@ struct Words {
     const char* kernel;
     const char* average;
     const char* largest;
-    const char* range;   // between the smallest and the largest working set
+    const char* range;    // between the smallest and the largest working set
     const char* atPasses;
     const char* every;
     const char* notMeasured;
     const char* noPass;
     const char* stopped;
+    const char* lastPass; // after a peak that a rise after the last pass escapes
     char decimalMark;
 };
 
@@ -37,6 +38,7 @@ const Words EnglishWords = {
     "not measured",
     "no pass taken",
     "none: watching stopped, the process runs on",
+    " (at the last pass, may be low)",
     '.',
 };
 
@@ -59,6 +61,7 @@ const Words GermanWords = {
     "nicht gemessen",
     "kein Durchgang",
     "keiner: Beobachtung beendet, der Prozess l\xE4uft weiter",
+    " (beim letzten Durchgang, evtl. zu niedrig)",
     ',',
 };
 
@@ -67,9 +70,9 @@ Words Localized(const Words& stored) {
     Words words = stored;
     for (const char*& caption : words.captions)
         caption = StoredText(caption);
-    for (const char** word : {&words.user, &words.kernel, &words.average, &words.largest,
-                              &words.range, &words.atPasses, &words.every, &words.notMeasured,
-                              &words.noPass, &words.stopped})
+    for (const char** word :
+         {&words.user, &words.kernel, &words.average, &words.largest, &words.range, &words.atPasses,
+          &words.every, &words.notMeasured, &words.noPass, &words.stopped, &words.lastPass})
         *word = StoredText(*word);
     return words;
 }
@@ -164,7 +167,11 @@ Text RunReportText(int8_t language, const ConsoleRun& run) {
     if (extremes.Seeded)
         (((load += ", ") += IntegerToText(extremes.LoadMaximum)) += " %") += words.largest;
 
-    AppendBytes(lines.Add(CaptionPeakWorkingSet), facts.PeakWorkingSet, words);
+    // Where an ended process's peaks can no longer be read (Wine), they are
+    // the last pass's, and a rise after it is missed.
+    const char* peakNote = run.ExitKnown && !facts.PeakWhole ? words.lastPass : "";
+    Text& peak = AppendBytes(lines.Add(CaptionPeakWorkingSet), facts.PeakWorkingSet, words);
+    if (facts.PeakWorkingSet >= 0) peak += peakNote;
     Text& range = lines.Add(CaptionWorkingSet);
     if (extremes.Seeded) {
         AppendGrouped(range, extremes.WorkingSetMinimum, words) += words.range;
@@ -172,7 +179,8 @@ Text RunReportText(int8_t language, const ConsoleRun& run) {
     } else {
         range += words.noPass;
     }
-    AppendBytes(lines.Add(CaptionPeakPrivate), facts.PeakPrivateBytes, words);
+    Text& privateBytes = AppendBytes(lines.Add(CaptionPeakPrivate), facts.PeakPrivateBytes, words);
+    if (facts.PeakPrivateBytes >= 0) privateBytes += peakNote;
 
     Text& passes = AppendGrouped(lines.Add(CaptionPasses), facts.Passes, words) += words.every;
     AppendGrouped(passes, facts.IntervalMs, words) += " ms";
@@ -195,7 +203,12 @@ Text RunReportJson(const ConsoleRun& run) {
         }
         AppendText(json, "],\n");
     }
-    AppendNumber(json, "exit_code", facts.ExitCode, run.ExitKnown);
+    AppendNumber(json, "exit_code", facts.ExitCode, run.ExitKnown && !run.Failure.Failed);
+    if (run.Failure.Failed) {
+        AppendText(json, "  \"error\": ");
+        AppendText(json, StartFailureJson(run.Failure));
+        AppendText(json, ",\n");
+    }
     // The runs of a benchmark know it to the microsecond.
     if (run.RunUs > 0) {
         AppendText(json, "  \"run_time_ms\": ");
@@ -221,6 +234,8 @@ Text RunReportJson(const ConsoleRun& run) {
     AppendNumber(json, "working_set_minimum_bytes", extremes.WorkingSetMinimum, extremes.Seeded);
     AppendNumber(json, "working_set_maximum_bytes", extremes.WorkingSetMaximum, extremes.Seeded);
     AppendNumber(json, "peak_private_bytes", facts.PeakPrivateBytes, facts.PeakPrivateBytes >= 0);
+    AppendText(json, facts.PeakWhole ? "  \"peak_covers_whole_run\": true,\n"
+                                     : "  \"peak_covers_whole_run\": false,\n");
     AppendNumber(json, "passes", facts.Passes);
     AppendNumber(json, "interval_ms", facts.IntervalMs);
     AppendNumber(json, "cpu_scale", facts.CpuScale);
@@ -229,6 +244,25 @@ Text RunReportJson(const ConsoleRun& run) {
     AppendText(json, IntegerToText(run.Processes));
     AppendText(json, "\n}\n");
     return json;
+}
+
+Text StartFailureWords(const StartFailure& failure) {
+    Text words;
+    if (failure.Code >= 0) words = "error " + IntegerToText(failure.Code);
+    if (!failure.Reason.empty()) AppendText(words, (words.empty() ? "" : ": ") + failure.Reason);
+    if (failure.ProgramBits > 0)
+        AppendText(words, "; a " + IntegerToText(failure.ProgramBits) + "-bit program");
+    return words;
+}
+
+Text StartFailureJson(const StartFailure& failure) {
+    Text json = "{\"code\": ";
+    AppendText(json, failure.Code >= 0 ? IntegerToText(failure.Code) : Text("null"));
+    AppendText(json, ", \"message\": ");
+    AppendText(json, JsonString(failure.Reason));
+    AppendText(json, ", \"program_bits\": ");
+    AppendText(json, failure.ProgramBits > 0 ? IntegerToText(failure.ProgramBits) : Text("null"));
+    return json += '}';
 }
 
 Text JsonString(std::string_view processText) {

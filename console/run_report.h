@@ -9,6 +9,15 @@
 #include "measure/run_record.h"
 #include "services/text.h"
 
+// Why a program never ran: it was not found, could not be started, or its
+// arguments were refused. Nothing was started.
+struct StartFailure {
+    bool Failed = false;
+    int64_t Code = -1;       // the system's error; -1: none (not found, refused)
+    Text Reason;             // in words, as the console's line gives it
+    int32_t ProgramBits = 0; // 32 or 64, from the program's header; 0: unknown
+};
+
 struct ConsoleRun {
     Text Command; // the command line as started (or the watched process's path)
     Text Program; // full path
@@ -24,6 +33,7 @@ struct ConsoleRun {
     bool Children = false;
     int64_t Processes = 1; // how many were seen
     RunFacts Facts;
+    StartFailure Failure;
 };
 
 // The captions of the text report, which the report of a benchmark shares.
@@ -54,8 +64,17 @@ int64_t AverageLoad(const ConsoleRun& run);
 Text RunReportText(int8_t language, const ConsoleRun& run);
 
 // The JSON report: one object, one key per line, integers as numbers and
-// what was not measured as null.
+// what was not measured as null. A run that never started has its failure
+// under "error" and no exit code.
 Text RunReportJson(const ConsoleRun& run);
+
+// The reason of a failed start as the console's line gives it:
+// "error 193: <the system's words>; a 32-bit program", without what is unknown.
+Text StartFailureWords(const StartFailure& failure);
+
+// The failure as a JSON object: {"code", "message", "program_bits"}, null
+// for what is unknown.
+Text StartFailureJson(const StartFailure& failure);
 
 // A JSON string of the process's text: in quotation marks, escaped, UTF-8.
 Text JsonString(std::string_view text);

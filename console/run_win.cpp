@@ -10,6 +10,7 @@
 #include "measure/texts.h"
 #include "measure/watch_win.h"
 #include "services/command_line.h"
+#include "services/files.h"
 #include "services/launch.h"
 #include "services/launch_errors.h"
 #include "services/processors.h"
@@ -72,7 +73,47 @@ int32_t Report(const RunOptions& options, int8_t language, ConsoleRun& run, RunL
                          : static_cast<int32_t>(STATUS_CONTROL_C_EXIT);
 }
 
+// A program that never ran still gets its JSON report, for a script wants
+// one every time; the line says why, and the status is brenkrun's own.
+int32_t ReportFailure(const RunOptions& options, ConsoleRun& run, int32_t status,
+                      const Text& line) {
+    Fail(0, line);
+    if (options.JsonFile.empty()) return status;
+    run.ExitKnown = false;
+    run.Processes = 0;
+    run.Facts.IntervalMs = options.IntervalMs;
+    run.Facts.CpuScale = options.CpuScale;
+    if (options.JsonFile == "-")
+        WriteTo(STD_ERROR_HANDLE, RunReportJson(run));
+    else if (!WriteFileText(options.JsonFile, RunReportJson(run)))
+        Fail(0, "brenkrun: the JSON report could not be written to " + options.JsonFile);
+    return status;
+}
+
 } // namespace
+
+StartFailure StartFailureOf(uint32_t error, const Text& path) {
+    StartFailure failure{true, error, Text(), 0};
+    char message[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, message, sizeof message, nullptr);
+    failure.Reason.assign(message, length);
+    // A reason that names the file ("%1 is not a valid Win32 application")
+    // names it by its name, not by a placeholder.
+    if (const size_t at = failure.Reason.find("%1"); at != Text::npos)
+        failure.Reason.replace(at, 2, path.substr(path.find_last_of("\\/") + 1));
+    while (!failure.Reason.empty() &&
+           std::string_view(" .\r\n").find(failure.Reason.back()) != std::string_view::npos)
+        failure.Reason.pop_back();
+    const OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                       0, nullptr));
+    char head[4096];
+    DWORD read = 0;
+    if (file.valid() && ReadFile(file.get(), head, sizeof head, &read, nullptr))
+        failure.ProgramBits = ImageBitsOf(std::string_view(head, read));
+    return failure;
+}
 
 int64_t WatchRun(ConsoleRun& run, RunRecord& record, const RunOptions& options, HANDLE process,
                  HANDLE job, HANDLE stop, uint64_t startMs, RunLog* log) {
@@ -130,9 +171,13 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
         run.Command = run.Program;
     } else {
         run.Program = FindProgram(options.Command.front());
-        if (run.Program.empty())
-            return Fail(ExitNotFound, "brenkrun: " + options.Command.front() + ": not found");
         run.Arguments.assign(options.Command.begin() + 1, options.Command.end());
+        if (run.Program.empty()) {
+            run.Program = options.Command.front();
+            run.Failure = {true, -1, "not found", 0};
+            return ReportFailure(options, run, ExitNotFound,
+                                 "brenkrun: " + run.Program + ": " + run.Failure.Reason);
+        }
         run.Command = ComposeCommand(options.Command);
         // A batch file runs through the command processor, whose parsing
         // would take & | < > ^ in its arguments as commands: each goes as
@@ -141,11 +186,15 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
             std::vector<Text> batch = options.Command;
             batch.front() = run.Program;
             processor = CommandProcessorPath();
-            if (!ComposeBatchCommand(processor, batch, &batchLine))
-                return Fail(ExitUsage, "brenkrun: " + run.Program +
-                                           ": an argument holds a quotation mark, a percent sign "
-                                           "or a line break, which a batch file cannot take as "
-                                           "data; nothing started");
+            if (!ComposeBatchCommand(processor, batch, &batchLine)) {
+                run.Failure = {true, -1,
+                               "an argument holds a quotation mark, a percent sign or a line "
+                               "break, which a batch file cannot take as data",
+                               0};
+                return ReportFailure(options, run, ExitUsage,
+                                     "brenkrun: " + run.Program + ": " + run.Failure.Reason +
+                                         "; nothing started");
+            }
         }
     }
 
@@ -169,9 +218,12 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
         request.StandardHandles = shared.Handles;
         request.Elevate = StartElevated;
         StartedProcess started = StartProcess(std::move(request));
-        if (!started.Process.valid())
-            return Fail(ExitNotStarted, "brenkrun: " + run.Program + ": could not be started (" +
-                                            StartFailureText(started.Error, run.Program) + ")");
+        if (!started.Process.valid()) {
+            run.Failure = StartFailureOf(started.Error, run.Program);
+            return ReportFailure(options, run, ExitNotStarted,
+                                 "brenkrun: " + run.Program + ": could not be started (" +
+                                     StartFailureWords(run.Failure) + ")");
+        }
         process = std::move(started.Process);
         job = std::move(started.Job);
     }

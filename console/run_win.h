@@ -15,6 +15,10 @@
 // own. stop: set, it ends a watch by --pid (the process is not ours).
 int32_t MeasureRun(const RunOptions& options, HANDLE stop);
 
+// Why the program at path could not be started, the system's error given:
+// its words for it, and the program's bits from its header.
+StartFailure StartFailureOf(uint32_t error, const Text& path);
+
 // English, unless a Brenk.ini here says Language=0 as the window reads it.
 int8_t ReportLanguage();
 

@@ -119,6 +119,11 @@ Text RunsReportJson(const Benchmark& benchmark) {
     json += IntegerToText(benchmark.Runs);
     json += ",\n  \"warmup\": ";
     json += IntegerToText(benchmark.Warmup);
+    if (benchmark.Failure.Failed) {
+        json += ",\n  \"error\": {\"command\": ";
+        json += JsonString(benchmark.FailedCommand);
+        (json += ", ") += StartFailureJson(benchmark.Failure).substr(1);
+    }
     json += ",\n  \"commands\": [";
     for (size_t index = 0; index < benchmark.Commands.size(); ++index) {
         const BenchCommand& command = benchmark.Commands[index];

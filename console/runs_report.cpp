@@ -185,7 +185,9 @@ void AppendCommand(Text& text, int8_t language, const Words& words, int32_t widt
             last = run.Facts.ExitCode;
         }
     Caption(text += "\r\n", ReportCaptionText(language, CaptionExitCode), width);
-    if (failed == 0) {
+    if (command.Runs.empty()) {
+        AppendNotMeasured(text, language);
+    } else if (failed == 0) {
         (text += '0') += words.everyRun;
     } else {
         AppendCount(text, failed);

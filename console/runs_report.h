@@ -30,6 +30,9 @@ struct Benchmark {
     int32_t Warmup = 0;
     bool Compare = false;
     std::vector<BenchCommand> Commands;
+    // A command that could not be started, which stopped the runs there.
+    StartFailure Failure;
+    Text FailedCommand;
 };
 
 // A run's figure in the unit of its JSON key (ms, bytes); false when it was

@@ -20,7 +20,8 @@ namespace {
 bool Find(const std::vector<Text>& words, const Text& line, ConsoleRun& run) {
     run.Program = FindProgram(words.front());
     if (run.Program.empty()) {
-        Fail(0, "brenkrun: " + words.front() + ": not found");
+        run.Failure = {true, -1, "not found", 0};
+        Fail(0, "brenkrun: " + words.front() + ": " + run.Failure.Reason);
         return false;
     }
     run.Command = line;
@@ -93,7 +94,7 @@ class Runner {
 
     // One run of a command, from the run it starts from, measured as a
     // single run is (watched: false, the prepare command, only waited for);
-    // false when it could not be started, which is said.
+    // false when it could not be started, which is said and kept in run.
     bool Run(const ConsoleRun& first, ConsoleRun& run, bool watched) {
         run = first;
         StartRequest request;
@@ -108,8 +109,9 @@ class Runner {
         QueryPerformanceCounter(&start);
         const StartedProcess started = StartProcess(std::move(request));
         if (!started.Process.valid()) {
+            run.Failure = StartFailureOf(started.Error, run.Program);
             Fail(0, "brenkrun: " + run.Program + ": could not be started (" +
-                        StartFailureText(started.Error, run.Program) + ")");
+                        StartFailureWords(run.Failure) + ")");
             return false;
         }
         if (!watched) {
@@ -151,6 +153,13 @@ void WriteReport(const Text& file, const Text& report) {
         Fail(0, "brenkrun: the report could not be written to " + file);
 }
 
+// The runs stop at a command that cannot be started; the reports say which and why.
+int32_t Stopped(Benchmark& benchmark, const ConsoleRun& run, const Text& line, int32_t status) {
+    benchmark.Failure = run.Failure;
+    benchmark.FailedCommand = line;
+    return status;
+}
+
 } // namespace
 
 int32_t MeasureRuns(const RunOptions& options, HANDLE stop) {
@@ -163,22 +172,24 @@ int32_t MeasureRuns(const RunOptions& options, HANDLE stop) {
     benchmark.Commands = std::vector<BenchCommand>(count);
     // The run each run of a command starts from: the last is the prepare command's.
     std::vector<ConsoleRun> first(count + 1);
+    int32_t status = 0;
     for (size_t index = 0; index <= count; ++index) {
         const Text line = index == count    ? options.Prepare
                           : options.Compare ? options.Command[index]
                                             : ComposeCommand(options.Command);
-        if (line.empty()) continue;
+        if (index < count) benchmark.Commands[index].Command = line;
+        if (line.empty() || status != 0) continue;
         if (!Find(options.Compare || index == count ? SplitCommandLine(line) : options.Command,
                   line, first[index]))
-            return ExitNotFound;
+            status = Stopped(benchmark, first[index], line, ExitNotFound);
         first[index].Children = options.Children;
         first[index].Processors = CountMachineProcessors();
-        if (index < count) benchmark.Commands[index].Command = line;
     }
 
     Runner runner(options);
-    const auto steps = static_cast<uint64_t>(options.Warmup + options.Runs) * count;
-    int32_t status = 0;
+    // Nothing runs when a command was not found.
+    const uint64_t steps =
+        status != 0 ? 0 : static_cast<uint64_t>(options.Warmup + options.Runs) * count;
     Stop why = StopNone;
     RunsProgress where;
     size_t index = 0;
@@ -203,7 +214,7 @@ int32_t MeasureRuns(const RunOptions& options, HANDLE stop) {
             ConsoleRun run;
             if (!options.Prepare.empty()) {
                 if (!runner.Run(first[count], run, false)) {
-                    status = ExitNotStarted;
+                    status = Stopped(benchmark, run, options.Prepare, ExitNotStarted);
                     break;
                 }
                 status = static_cast<int32_t>(run.Facts.ExitCode);
@@ -213,7 +224,7 @@ int32_t MeasureRuns(const RunOptions& options, HANDLE stop) {
                 }
             }
             if (!runner.Run(first[index], run, true)) {
-                status = ExitNotStarted;
+                status = Stopped(benchmark, run, command.Command, ExitNotStarted);
                 break;
             }
             status = static_cast<int32_t>(run.Facts.ExitCode);

@@ -232,6 +232,46 @@ runs_console) # the benchmark from a console: its failures, output, progress lin
         [ $status -eq 125 ] || fail "--runs with $bad gave $status"
     done
     ;;
+reports) # a report every time, each in a file of its own, written whole or not at all
+    # A JSON file's values, as Python's JSON reader gives them.
+    json() { python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); print(eval(sys.argv[2]))' "$@"; }
+    status=0; brenkrun --json missing.json no_such_program_here.exe 2>/dev/null || status=$?
+    [ $status -eq 127 ] && [ "$(json missing.json '[d["exit_code"], d["error"], d["processes"]]')" = \
+        "[None, {'code': None, 'message': 'not found', 'program_bits': None}, 0]" ] ||
+        fail "a missing program gave $status: $(cat missing.json)"
+    # A test program whose header says x86: a bad image to any system, and a 32-bit one by its header.
+    python3 -c 'import sys; d = bytearray(open(sys.argv[1], "rb").read()); at = int.from_bytes(d[60:64], "little")
+d[at + 4:at + 6] = b"\x4c\x01"; open("x86.exe", "wb").write(d)' "$PROGRAMS/exit_code.exe"
+    status=0; brenkrun --json - x86.exe 2>x86.txt || status=$?
+    sed -n '/^{/,$p' x86.txt >x86.json
+    [ $status -eq 126 ] && [ "$(json x86.json '[d["exit_code"], d["error"]["program_bits"], d["passes"]]')" = \
+        "[None, 32, 0]" ] && grep -qF "$(json x86.json 'd["error"]["message"]')" x86.txt &&
+        grep -q "(error $(json x86.json 'd["error"]["code"]'): .*; a 32-bit program)" x86.txt ||
+        fail "a 32-bit program gave $status: $(cat x86.txt)"
+    status=0; brenkrun --runs 2 --json runs.json --compare "\"$(program exit_code.exe)\" 0" x86.exe \
+        2>/dev/null || status=$?
+    [ $status -eq 126 ] && [ "$(json runs.json '[len(c["runs"]) for c in d["commands"]] + [d["error"]["command"]]')" = \
+        "[1, 0, 'x86.exe']" ] || fail "the runs gave $status: $(cat runs.json)"
+    status=0; brenkrun --json r.json --plot ./R.JSON "$(program write_args.exe)" started.txt 2>clash.txt ||
+        status=$?
+    [ $status -eq 125 ] && [ ! -e started.txt ] && grep -q -- '--json and --plot name one file' clash.txt ||
+        fail "one file for two outputs gave $status: $(cat clash.txt)"
+    # The text marks a peak a rise after the last pass escapes, as the JSON does.
+    brenkrun --interval 100 --json peak.json "$(program grow_memory.exe)" 8 400 2>peak.txt
+    [ "$(json peak.json 'd["peak_covers_whole_run"]')" = True ] ||
+        grep -q '^Peak working set   : [0-9,]* Bytes (at the last pass, may be low)' peak.txt ||
+        fail "$(cat peak.txt)"
+    # A file past its size limit, as on a full disk: the old report stays as it was.
+    long=$(printf "%01200d" 0)
+    echo '{"old": 1}' >kept.json
+    (trap '' XFSZ && ulimit -f 1 && brenkrun --quiet --json kept.json "$(program exit_code.exe)" 0 $long) \
+        2>kept.txt
+    [ "$(cat kept.json)" = '{"old": 1}' ] && grep -q 'could not be written to kept.json' kept.txt ||
+        fail "a report that did not fit: $(cat kept.json kept.txt)"
+    brenkrun --quiet --json kept.json "$(program exit_code.exe)" 0 $long
+    [ "$(json kept.json 'len(d["arguments"][1])')" = 1200 ] && [ "$(ls | grep -c '^kept\.json')" -eq 1 ] ||
+        fail "after a whole write: $(ls)"
+    ;;
 *) fail "no scenario $SCENARIO" ;;
 esac
 echo "OK $SCENARIO"

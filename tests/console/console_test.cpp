@@ -142,7 +142,7 @@ TEST(RunReport, TextInBothLanguages) {
               "Run time           : 2.345 s\r\n"
               "Processor time     : 1.223 s (user 1.100 s, kernel 0.123 s)\r\n"
               "Load               : 52 % average, 97 % largest\r\n"
-              "Peak working set   : 68,222,976 Bytes\r\n"
+              "Peak working set   : 68,222,976 Bytes (at the last pass, may be low)\r\n"
               "Working set        : 1,236,992 to 5,341,184 Bytes at the passes\r\n"
               "Peak private bytes : not measured\r\n"
               "Passes             : 2 every 1,000 ms\r\n");
@@ -150,6 +150,14 @@ TEST(RunReport, TextInBothLanguages) {
     EXPECT_NE(german.find("Laufzeit              : 2,345 s\r\n"), Text::npos) << german;
     EXPECT_NE(german.find("(Zugriffsverletzung)"), Text::npos);
     EXPECT_NE(german.find("Durchg\xE4nge            : 2 alle 1.000 ms"), Text::npos) << german;
+    EXPECT_NE(german.find("Bytes (beim letzten Durchgang, evtl. zu niedrig)\r\n"), Text::npos);
+    // A peak read after the end, or of a process still running, is no last pass's.
+    for (const bool whole : {true, false}) {
+        ConsoleRun other = run;
+        other.Facts.PeakWhole = whole;
+        other.ExitKnown = whole;
+        EXPECT_EQ(RunReportText(English, other).find("last pass"), Text::npos);
+    }
 }
 
 TEST(RunReport, JsonHoldsEveryKeyEscapedAndUnmeasuredAsNull) {
@@ -168,6 +176,7 @@ TEST(RunReport, JsonHoldsEveryKeyEscapedAndUnmeasuredAsNull) {
               "  \"cpu_minimum_percent\": null,\n  \"cpu_maximum_percent\": null,\n"
               "  \"peak_working_set_bytes\": null,\n  \"working_set_minimum_bytes\": null,\n"
               "  \"working_set_maximum_bytes\": null,\n  \"peak_private_bytes\": null,\n"
+              "  \"peak_covers_whole_run\": false,\n"
               "  \"passes\": 2,\n  \"interval_ms\": 1000,\n  \"cpu_scale\": 1,\n"
               "  \"children\": false,\n  \"processes\": 1\n}\n");
     // Watched by --pid: the arguments are not known, every time covers the
@@ -262,6 +271,7 @@ TEST(RunsReport, TextTellsTheSpreadFarRunsAndTheComparison) {
     Benchmark none;
     none.Runs = 5;
     none.Commands = {{"c", {}}};
+    EXPECT_NE(RunsReportText(English, none).find("Exit code          : not measured"), Text::npos);
     EXPECT_NE(RunsReportText(English, none)
                   .find("Runs               : 0 of 5\r\nRun time           : not measured\r\n"),
               Text::npos);
