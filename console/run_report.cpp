@@ -15,7 +15,7 @@ struct Words {
     const char* kernel;
     const char* average;
     const char* largest;
-    const char* range;    // between the smallest and the largest working set
+    const char* range; // between the smallest and the largest working set
     const char* atPasses;
     const char* every;
     const char* notMeasured;

@@ -158,11 +158,14 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
         process = OpenForWatching(options.WatchedId);
         if (!process.valid()) {
             // A service or another account's process is there, but not ours to watch.
-            const bool refused = RefusedAccess(GetLastError());
-            return Fail(refused ? ExitNotStarted : ExitNotFound,
-                        Text(refused ? "brenkrun: process " : "brenkrun: no process ") +
-                            IntegerToText(options.WatchedId) +
-                            (refused ? ": access denied" : " to watch"));
+            const uint32_t error = GetLastError();
+            const bool refused = RefusedAccess(error);
+            const Text id = IntegerToText(options.WatchedId);
+            run.Failure = {true, error,
+                           refused ? "access denied" : "no process " + id + " to watch", 0};
+            return ReportFailure(options, run, refused ? ExitNotStarted : ExitNotFound,
+                                 refused ? "brenkrun: process " + id + ": access denied"
+                                         : "brenkrun: " + run.Failure.Reason);
         }
         char image[MAX_PATH * 4];
         DWORD length = sizeof image;
