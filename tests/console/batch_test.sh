@@ -22,9 +22,10 @@ tr -d '\r' <out.txt | cmp -s - wanted.txt || fail "the batch echoed: $(cat out.t
 rm started.txt
 for odd in '"' '%PATH%'; do
     status=0
-    "$WINE_RUN" "$BRENKRUN" --quiet t.cmd 'a&echo.INJECTED' "$odd" '^' >out.txt 2>err.txt || status=$?
-    [ $status -eq 125 ] && [ ! -s out.txt ] && [ ! -e started.txt ] ||
-        fail "$odd: status $status, output $(cat out.txt)"
+    "$WINE_RUN" "$BRENKRUN" --json no.json t.cmd 'a&echo.INJECTED' "$odd" '^' >out.txt 2>err.txt || status=$?
+    [ $status -eq 125 ] && [ ! -s out.txt ] && [ ! -e started.txt ] &&
+        grep -q '"exit_code": null,' no.json && grep -q '"error": {"code": null, "message": "an argument' no.json ||
+        fail "$odd: status $status, output $(cat out.txt no.json)"
     grep -q 'nothing started' err.txt || fail "$odd: $(cat err.txt)"
 done
 echo "OK batch"
