@@ -49,6 +49,14 @@ struct ConsoleShow {
     void Ended() {}
 };
 
+// The JSON report into its file, or with "-" on standard error; none without --json.
+void WriteJson(const RunOptions& options, const ConsoleRun& run) {
+    if (options.JsonFile == "-")
+        WriteTo(STD_ERROR_HANDLE, RunReportJson(run));
+    else if (!options.JsonFile.empty() && !WriteFileText(options.JsonFile, RunReportJson(run)))
+        Fail(0, "brenkrun: the JSON report could not be written to " + options.JsonFile);
+}
+
 // The reports and the log's last line, once the run is over.
 int32_t Report(const RunOptions& options, int8_t language, ConsoleRun& run, RunLog* log) {
     if (log) {
@@ -62,12 +70,9 @@ int32_t Report(const RunOptions& options, int8_t language, ConsoleRun& run, RunL
         if (log->Failed())
             Fail(0, "brenkrun: the log " + options.LogFile + " could not be written to its end");
     }
-    const bool jsonToError = options.JsonFile == "-";
-    if (!options.Quiet && !jsonToError) WriteTo(STD_ERROR_HANDLE, RunReportText(language, run));
-    if (jsonToError)
-        WriteTo(STD_ERROR_HANDLE, RunReportJson(run));
-    else if (!options.JsonFile.empty() && !WriteFileText(options.JsonFile, RunReportJson(run)))
-        Fail(0, "brenkrun: the JSON report could not be written to " + options.JsonFile);
+    if (!options.Quiet && options.JsonFile != "-")
+        WriteTo(STD_ERROR_HANDLE, RunReportText(language, run));
+    WriteJson(options, run);
     // Watching stopped by Ctrl+C ends as a console program ended by it.
     return run.ExitKnown ? static_cast<int32_t>(run.Facts.ExitCode)
                          : static_cast<int32_t>(STATUS_CONTROL_C_EXIT);
@@ -78,15 +83,10 @@ int32_t Report(const RunOptions& options, int8_t language, ConsoleRun& run, RunL
 int32_t ReportFailure(const RunOptions& options, ConsoleRun& run, int32_t status,
                       const Text& line) {
     Fail(0, line);
-    if (options.JsonFile.empty()) return status;
-    run.ExitKnown = false;
     run.Processes = 0;
     run.Facts.IntervalMs = options.IntervalMs;
     run.Facts.CpuScale = options.CpuScale;
-    if (options.JsonFile == "-")
-        WriteTo(STD_ERROR_HANDLE, RunReportJson(run));
-    else if (!WriteFileText(options.JsonFile, RunReportJson(run)))
-        Fail(0, "brenkrun: the JSON report could not be written to " + options.JsonFile);
+    WriteJson(options, run);
     return status;
 }
 
