@@ -3,6 +3,7 @@
 // display, closed by Esc, as a user meets it.
 #include "tests/e2e/brenk_window.h"
 
+#include <cstdio>
 #include <initializer_list>
 #include <set>
 #include <utility>
@@ -71,11 +72,30 @@ bool BothPlots(const Picture& p) {
     return p.load[0] > 0 && p.memory[1] > 0 && p.colours[0].size() > 2 && p.colours[1].size() > 2;
 }
 
+HWND HistoryOf(const Brenk& brenk) {
+    return FindTopWindow(brenk.info.dwProcessId, "BrenkHistory", nullptr);
+}
+
+// The window whose caption begins with title, and names a run after it once one started.
 HWND WaitHistory(const Brenk& brenk, const char* title, const std::string& how) {
     HWND found = nullptr;
-    PollUntil([&] { return (found = brenk.FindWindowOf(title)) != nullptr; }, StepLimitMs);
-    Check(found != nullptr, how + " opens brenk's window titled " + title);
+    PollUntil([&] { return (found = HistoryOf(brenk)) != nullptr; }, StepLimitMs);
+    Check(found && WindowText(found).starts_with(title),
+          how + " opens brenk's window titled " + title);
     return found;
+}
+
+// "History – burn_user.exe – 2026-12-10 05:10 – 5.2 s", its dashes in the
+// robot's code page; the run time after the start of a 5 s burn.
+bool NamesTheRun(const std::string& caption) {
+    const size_t name = caption.find(" burn_user.exe ");
+    int date[5] = {};
+    double seconds = 0;
+    return name != std::string::npos &&
+           std::sscanf(caption.c_str() + name + 15, "%*[^0-9]%4d-%2d-%2d %2d:%2d %*[^0-9]%lf s",
+                       &date[0], &date[1], &date[2], &date[3], &date[4], &seconds) == 6 &&
+           date[0] >= 2020 && date[1] >= 1 && date[2] >= 1 && seconds >= 5.0 &&
+           caption.ends_with(" s");
 }
 
 // Keys pressed and let go, in order, at the window in front.
@@ -132,7 +152,7 @@ int History() {
           "the plot grows with the passes");
     DoubleClickReadings(brenk);
     Check(PollUntil([&] { return GetForegroundWindow() == history; }, StepLimitMs) &&
-              brenk.FindWindowOf("History") == history,
+              HistoryOf(brenk) == history,
           "opening it again brings the same window to the front");
     if (OpenClipboard(nullptr)) { // emptied first, so what is found is the graph
         EmptyClipboard();
@@ -148,6 +168,11 @@ int History() {
     if (!again) return 1;
     brenk.WaitStatus(StatusTerminated);
     Shows(again, BothPlots, "both plots stay after the program's end");
+    const std::string caption = WindowText(again);
+    Check(NamesTheRun(caption), "its caption names the program, its start and its run time",
+          caption);
+    Sleep(1500);
+    CheckText("the ended run's caption", WindowText(again), caption);
     // A program that ends before its first pass: the start clears the plot,
     // its scales stay.
     if (!brenk.UseRequester(TestProgramPath("exit_code.exe").c_str()) ||
