@@ -24,8 +24,9 @@ Text RunTitle(int8_t language, std::string_view programPath, const CivilTime& st
     std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d", static_cast<int>(start.Year),
                   static_cast<int>(start.Month), static_cast<int>(start.Day),
                   static_cast<int>(start.Hour), static_cast<int>(start.Minute));
+    // A watched process whose image could not be named has only the rest.
     Text title(FileNameOf(programPath));
-    title += Dash();
+    if (!title.empty()) title += Dash();
     title += when;
     title += Dash();
     title += DurationText(language, runMs);

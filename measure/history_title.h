@@ -21,7 +21,8 @@ std::string_view FileNameOf(std::string_view path);
 
 // "app.exe – 2026-12-10 05:10 – 22.4 s": the program's file name, the
 // start's local date and time, the run time as the summary writes it in
-// language. The dash is the process's own when its text is UTF-8, else "-".
+// language; without a name, from the date on. The dash is the process's own
+// when its text is UTF-8, else "-".
 Text RunTitle(int8_t language, std::string_view programPath, const CivilTime& start,
               uint64_t runMs);
 

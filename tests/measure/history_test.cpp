@@ -164,6 +164,7 @@ TEST(HistoryTitle, NamesTheProgramItsStartAndItsRunTime) {
     EXPECT_TRUE(either(german, "app.exe - 2026-12-10 05:07 - 22,4 s")) << german;
     const Text english = CaptionWithRun("History", RunTitle(1, "/x/app.exe", start, 725'000));
     EXPECT_TRUE(either(english, "History - app.exe - 2026-12-10 05:07 - 12 min 5 s")) << english;
+    EXPECT_TRUE(either(RunTitle(1, "", start, 0), "2026-12-10 05:07 - 0.0 s"));
     EXPECT_EQ(CaptionWithRun("History", ""), "History");
 }
 
