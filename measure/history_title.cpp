@@ -1,11 +1,17 @@
 #include "measure/history_title.h"
 
-#include <cstdio>
-
 #include "measure/summary.h"
 #include "services/encoding.h"
 
 namespace {
+
+// value in at least width digits, led by zeros: printf's machinery would
+// cost each program more than the rest of the title together.
+Text Digits(int32_t value, size_t width) {
+    Text digits = IntegerToText(value);
+    if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
+    return digits;
+}
 
 const char* Dash() {
     return ProcessTextIsUtf8() ? " \xE2\x80\x93 " : " - ";
@@ -20,10 +26,9 @@ std::string_view FileNameOf(std::string_view path) {
 
 Text RunTitle(int8_t language, std::string_view programPath, const CivilTime& start,
               uint64_t runMs) {
-    char when[40];
-    std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d", static_cast<int>(start.Year),
-                  static_cast<int>(start.Month), static_cast<int>(start.Day),
-                  static_cast<int>(start.Hour), static_cast<int>(start.Minute));
+    const Text when = Digits(start.Year, 4) + "-" + Digits(start.Month, 2) + "-" +
+                      Digits(start.Day, 2) + " " + Digits(start.Hour, 2) + ":" +
+                      Digits(start.Minute, 2);
     // A watched process whose image could not be named has only the rest.
     Text title(FileNameOf(programPath));
     if (!title.empty()) title += Dash();
