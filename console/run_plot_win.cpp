@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "console/console_out_win.h"
+#include "measure/summary.h"
 #include "services/com_win.h"
 #include "views/history_layout_win.h"
 #include "views/history_paint_win.h"
@@ -140,7 +141,8 @@ bool Encode(const ComFunctions& com, const Text& path, std::vector<uint32_t>& pi
 bool WritePlot(const Text& path, const RunRecord& record, std::string_view programPath,
                int8_t language, int32_t width, int32_t height) {
     const RunFacts facts = record.Facts();
-    const Text title = RunTitleOf(language, programPath, facts, LocalTimeOfTick(facts.StartTick));
+    const Text title = RunTitle(language, programPath, LocalTimeOfTick(facts.StartTick),
+                                SummaryOf(facts, GetTickCount64()).runMs);
     std::vector<uint32_t> pixels = Draw(record, title, language, width, height);
     if (pixels.empty()) return false;
     const ComFunctions& library = ComLibrary();

@@ -25,7 +25,7 @@ std::string_view FileNameOf(std::string_view path) {
 }
 
 Text RunTitle(int8_t language, std::string_view programPath, const CivilTime& start,
-              uint64_t runMs) {
+              std::optional<uint64_t> runMs) {
     const Text when = Digits(start.Year, 4) + "-" + Digits(start.Month, 2) + "-" +
                       Digits(start.Day, 2) + " " + Digits(start.Hour, 2) + ":" +
                       Digits(start.Minute, 2);
@@ -33,8 +33,9 @@ Text RunTitle(int8_t language, std::string_view programPath, const CivilTime& st
     Text title(FileNameOf(programPath));
     if (!title.empty()) title += Dash();
     title += when;
+    if (!runMs) return title;
     title += Dash();
-    title += DurationText(language, runMs);
+    title += DurationText(language, *runMs);
     return title;
 }
 

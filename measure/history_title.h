@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "services/text.h"
@@ -20,11 +21,11 @@ struct CivilTime {
 std::string_view FileNameOf(std::string_view path);
 
 // "app.exe – 2026-12-10 05:10 – 22.4 s": the program's file name, the
-// start's local date and time, the run time as the summary writes it in
-// language; without a name, from the date on. The dash is the process's own
-// when its text is UTF-8, else "-".
+// start's local date and time, the run time (when given) as the summary
+// writes it in language; without a name, from the date on. The dash is the
+// process's own when its text is UTF-8, else "-".
 Text RunTitle(int8_t language, std::string_view programPath, const CivilTime& start,
-              uint64_t runMs);
+              std::optional<uint64_t> runMs);
 
 // A window's caption followed by the run's title: "History – app.exe – ...".
 Text CaptionWithRun(std::string_view caption, const Text& runTitle);

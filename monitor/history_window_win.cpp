@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
+#include "measure/summary.h"
 #include "views/history_paint_win.h"
 #include "views/history_title_win.h"
 #include "views/owned_gdi_win.h"
@@ -123,7 +125,10 @@ const RunRecord& Record() {
 
 // The caption names the run shown. Its program and the local time of its
 // start are taken once a run, so that neither changes under it (a program
-// opened for the next run is not yet the one shown).
+// opened for the next run is not yet the one shown). The run time follows
+// once the program has ended: a caption set anew at every pass would cost
+// the window more than drawing the pass, and the time axis shows the time
+// so far.
 struct Caption {
     uint64_t StartTick = 0;
     CivilTime Started;
@@ -141,8 +146,10 @@ void FollowCaption(HWND window) {
             caption.Started = LocalTimeOfTick(facts.StartTick);
             caption.Program = Monitor.ObservedProgram.FileName;
         }
+        const std::optional<uint64_t> runMs =
+            facts.EndTick ? std::optional(SummaryOf(facts, facts.EndTick).runMs) : std::nullopt;
         text = CaptionWithRun(
-            text, RunTitleOf(Monitor.Language, caption.Program, facts, caption.Started));
+            text, RunTitle(Monitor.Language, caption.Program, caption.Started, runMs));
     }
     if (text != caption.Shown && SetWindowTextA(window, text.c_str())) caption.Shown = text;
 }

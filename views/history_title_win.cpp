@@ -22,8 +22,3 @@ CivilTime LocalTimeOfTick(uint64_t startTick) {
         return {};
     return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute};
 }
-
-Text RunTitleOf(int8_t language, std::string_view programPath, const RunFacts& facts,
-                const CivilTime& started) {
-    return RunTitle(language, programPath, started, SummaryOf(facts, GetTickCount64()).runMs);
-}

@@ -165,6 +165,7 @@ TEST(HistoryTitle, NamesTheProgramItsStartAndItsRunTime) {
     const Text english = CaptionWithRun("History", RunTitle(1, "/x/app.exe", start, 725'000));
     EXPECT_TRUE(either(english, "History - app.exe - 2026-12-10 05:07 - 12 min 5 s")) << english;
     EXPECT_TRUE(either(RunTitle(1, "", start, 0), "2026-12-10 05:07 - 0.0 s"));
+    EXPECT_TRUE(either(RunTitle(1, "a.exe", start, std::nullopt), "a.exe - 2026-12-10 05:07"));
     EXPECT_EQ(CaptionWithRun("History", ""), "History");
 }
 
