@@ -7,8 +7,13 @@
 
 #include <vector>
 
-#include "views/history_paint_win.h"
+#include "console/console_out_win.h"
+#include "measure/summary.h"
 #include "services/com_win.h"
+#include "views/history_layout_win.h"
+#include "views/history_paint_win.h"
+#include "views/history_title_win.h"
+#include "views/owned_gdi_win.h"
 
 namespace {
 
@@ -45,9 +50,32 @@ class ComUse {
     HRESULT result;
 };
 
-// The graph as top-down BGRA pixels, every one opaque.
-std::vector<uint32_t> Draw(const RunRecord& record, int8_t language, int32_t width,
-                           int32_t height) {
+// title in a row across the top of area, in the graph's font and colours;
+// returns the row's height.
+int32_t PaintTitleRow(HDC dc, const RECT& area, const Text& title) {
+    const TextModes modes(dc, 96);
+    SetBkMode(dc, TRANSPARENT);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    const Painter p{dc, 96, static_cast<int32_t>(metrics.tmHeight),
+                    static_cast<int32_t>(std::max<LONG>(metrics.tmMaxCharWidth, 1))};
+    const int32_t height = std::min<int32_t>(Margin(p) + p.lineHeight, area.bottom - area.top);
+    const OwnedGdi<HBRUSH> background(CreateSolidBrush(HistoryBackground));
+    FillArea(dc, {area.left, area.top, area.right, area.top + height}, background.get());
+    // In the wide characters of the process's text: a narrow write would read
+    // it in the font's code page, and a name in another script would be lost.
+    const int size = static_cast<int>(title.size());
+    std::vector<wchar_t> wide(title.size() + 1);
+    const int count = MultiByteToWideChar(CP_ACP, 0, title.data(), size, wide.data(), size);
+    SetTextColor(dc, HistoryText);
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    if (count > 0) TextOutW(dc, area.left + Margin(p), area.top + Margin(p), wide.data(), count);
+    return height;
+}
+
+// The graph under its title as top-down BGRA pixels, every one opaque.
+std::vector<uint32_t> Draw(const RunRecord& record, const Text& title, int8_t language,
+                           int32_t width, int32_t height) {
     std::vector<uint32_t> pixels;
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -61,8 +89,9 @@ std::vector<uint32_t> Draw(const RunRecord& record, int8_t language, int32_t wid
     const HDC dc = CreateCompatibleDC(nullptr);
     if (bitmap && bits && dc) {
         const HGDIOBJ previous = SelectObject(dc, bitmap);
-        const RECT area{0, 0, width, height};
-        PaintHistory(dc, area, record, language, 96);
+        // The title is a row above the graph, which keeps its own layout below.
+        const int32_t titleHeight = PaintTitleRow(dc, {0, 0, width, height}, title);
+        PaintHistory(dc, {0, titleHeight, width, height}, record, language, 96);
         GdiFlush();
         SelectObject(dc, previous);
         const auto* first = static_cast<const uint32_t*>(bits);
@@ -75,10 +104,9 @@ std::vector<uint32_t> Draw(const RunRecord& record, int8_t language, int32_t wid
     return pixels;
 }
 
-// created: set once the file is made, so that a failure removes only what
-// it made.
+// The stream closes its file as it is released, before this returns.
 bool Encode(const ComFunctions& com, const Text& path, std::vector<uint32_t>& pixels, int32_t width,
-            int32_t height, bool* created) {
+            int32_t height) {
     const int size = static_cast<int>(path.size()) + 1;
     std::vector<wchar_t> widePath(path.size() + 1);
     if (MultiByteToWideChar(CP_ACP, 0, path.c_str(), size, widePath.data(), size) <= 0)
@@ -95,7 +123,6 @@ bool Encode(const ComFunctions& com, const Text& path, std::vector<uint32_t>& pi
                                 reinterpret_cast<void**>(factory.put()))) &&
            SUCCEEDED(factory->CreateStream(stream.put())) &&
            SUCCEEDED(stream->InitializeFromFilename(widePath.data(), GENERIC_WRITE)) &&
-           (*created = true) &&
            SUCCEEDED(factory->CreateEncoder(PngContainer, nullptr, encoder.put())) &&
            SUCCEEDED(encoder->Initialize(stream.get(), WICBitmapEncoderNoCache)) &&
            SUCCEEDED(encoder->CreateNewFrame(frame.put(), options.put())) &&
@@ -111,16 +138,21 @@ bool Encode(const ComFunctions& com, const Text& path, std::vector<uint32_t>& pi
 
 } // namespace
 
-bool WritePlot(const Text& path, const RunRecord& record, int8_t language, int32_t width,
-               int32_t height) {
-    std::vector<uint32_t> pixels = Draw(record, language, width, height);
+bool WritePlot(const Text& path, const RunRecord& record, std::string_view programPath,
+               int8_t language, int32_t width, int32_t height) {
+    const RunFacts facts = record.Facts();
+    const Text title = RunTitle(language, programPath, LocalTimeOfTick(facts.StartTick),
+                                SummaryOf(facts, GetTickCount64()).runMs);
+    std::vector<uint32_t> pixels = Draw(record, title, language, width, height);
     if (pixels.empty()) return false;
     const ComFunctions& library = ComLibrary();
     const ComUse com(library);
     if (!com.Ready()) return false;
-    // The stream closes its file as it is released, before a failed one goes.
-    bool created = false;
-    if (Encode(library, path, pixels, width, height, &created)) return true;
-    if (created) DeleteFileA(path.c_str());
+    // A file of that name is replaced only by a whole picture.
+    if (!WritesThroughTemporary(path)) return Encode(library, path, pixels, width, height);
+    const Text temporary = CreateTemporaryBeside(path);
+    if (temporary.empty()) return false;
+    if (Encode(library, temporary, pixels, width, height)) return TakeName(temporary, path);
+    DeleteFileA(temporary.c_str());
     return false;
 }

@@ -237,7 +237,8 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
     const int32_t status = Report(options, language, run, logUsed);
     // The status stays the program's: the graph is an extra, as the reports are.
     if (!options.PlotFile.empty() &&
-        !WritePlot(options.PlotFile, record, language, options.PlotWidth, options.PlotHeight))
+        !WritePlot(options.PlotFile, record, run.Program, language, options.PlotWidth,
+                   options.PlotHeight))
         Fail(0, "brenkrun: the graph could not be written to " + options.PlotFile);
     return status;
 }

@@ -93,3 +93,24 @@ Axis TimeAxis(uint32_t spanMs, int32_t lengthPx, int32_t minGapPx) {
     }
     return axis;
 }
+
+int32_t RowOf(int64_t value, const Axis& axis, const PlotRows& rows) {
+    const int32_t lowest = rows.Bottom - 1 - rows.Band;
+    const int64_t span = std::max(lowest - (rows.Top + rows.Band), 0);
+    const int64_t clamped = std::clamp<int64_t>(value, 0, axis.Top);
+    return lowest - static_cast<int32_t>(clamped * span / std::max<int64_t>(axis.Top, 1));
+}
+
+PlotRows RowsWithLabelBands(int32_t top, int32_t height, int32_t labelHeight, int32_t reach) {
+    const int32_t band = labelHeight + reach + 1;
+    return {top, top + height, 3 * band <= height ? band : 0};
+}
+
+ExtremeLabelRows PlaceExtremeLabels(int64_t minimum, int64_t maximum, const Axis& axis,
+                                    const PlotRows& rows, int32_t labelHeight, int32_t reach) {
+    const auto inside = [&rows, labelHeight](int32_t top) {
+        return std::max(rows.Top, std::min(top, rows.Bottom - labelHeight));
+    };
+    return {inside(RowOf(maximum, axis, rows) - reach - labelHeight),
+            inside(RowOf(minimum, axis, rows) + reach + 1)};
+}

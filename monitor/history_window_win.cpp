@@ -3,9 +3,12 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
+#include "measure/summary.h"
 #include "views/history_paint_win.h"
+#include "views/history_title_win.h"
 #include "views/owned_gdi_win.h"
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
@@ -118,6 +121,37 @@ BackBuffer buffer;
 
 const RunRecord& Record() {
     return Monitor.ObservedProgram.Record;
+}
+
+// The caption names the run shown. Its program and the local time of its
+// start are taken once a run, so that neither changes under it (a program
+// opened for the next run is not yet the one shown). The run time follows
+// once the program has ended: a caption set anew at every pass would cost
+// the window more than drawing the pass, and the time axis shows the time
+// so far.
+struct Caption {
+    uint64_t StartTick = 0;
+    CivilTime Started;
+    Text Program;
+    Text Shown; // what the window's caption reads, as set here
+};
+Caption caption;
+
+void FollowCaption(HWND window) {
+    const RunFacts facts = Record().Facts();
+    Text text = HistoryTitle(Monitor.Language);
+    if (facts.StartTick != 0) {
+        if (facts.StartTick != caption.StartTick) {
+            caption.StartTick = facts.StartTick;
+            caption.Started = LocalTimeOfTick(facts.StartTick);
+            caption.Program = Monitor.ObservedProgram.FileName;
+        }
+        const std::optional<uint64_t> runMs =
+            facts.EndTick ? std::optional(SummaryOf(facts, facts.EndTick).runMs) : std::nullopt;
+        text = CaptionWithRun(
+            text, RunTitle(Monitor.Language, caption.Program, caption.Started, runMs));
+    }
+    if (text != caption.Shown && SetWindowTextA(window, text.c_str())) caption.Shown = text;
 }
 
 // The strips of a new pass straight onto the window. Under Wine the way
@@ -274,6 +308,7 @@ LRESULT CALLBACK HistoryProcedure(HWND window, UINT message, WPARAM first, LPARA
         break;
     case WM_NCDESTROY:
         historyWindow = nullptr;
+        caption.Shown.clear();
         historyDpi = 0;
         buffer.Release();
         break;
@@ -349,6 +384,7 @@ void FollowHistoryWindow(int32_t event) {
          OnReadings(LastClickPoint())) ||
         (event == EventMenuCommand && LastMenuCommand() == HistoryMenuCommand))
         OpenHistoryWindow();
+    if (historyWindow) FollowCaption(historyWindow);
     // A minimised window is brought up to date when it is shown again.
     if (historyWindow && !IsIconic(historyWindow)) Refresh(historyWindow);
 }

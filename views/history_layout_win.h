@@ -24,11 +24,15 @@ inline int32_t MarkRadius(const Painter& p) {
     return p.Scaled(3);
 }
 
-// The height of value in a plot from top to bottom.
-inline int32_t HeightOf(int64_t value, const Axis& axis, const RECT& plot) {
-    const int64_t span = plot.bottom - 1 - plot.top;
-    const int64_t clamped = std::clamp<int64_t>(value, 0, axis.Top);
-    return plot.bottom - 1 - static_cast<int32_t>(clamped * span / std::max<int64_t>(axis.Top, 1));
+// How far a line's end and its mark reach past a point.
+inline int32_t Reach(const Painter& p) {
+    return MarkRadius(p) + LineWidth(p);
+}
+
+// The rows of plot that values are drawn on, with the bands for the labels
+// of the extremes.
+inline PlotRows RowsOf(const Painter& p, const RECT& plot) {
+    return RowsWithLabelBands(plot.top, plot.bottom - plot.top, p.lineHeight, Reach(p));
 }
 
 // The widest label of the value axes, for the room left of the plots.
@@ -62,7 +66,8 @@ inline PlotLayout LayOutPlots(const Painter& p, int32_t height) {
     const int32_t header = RowHeight(p);
     const int32_t timeRow = RowHeight(p);
     const int32_t plotHeight = std::max(2, (height - 2 * margin - 2 * header - timeRow) / 2);
-    return {plotHeight, std::max(1, plotHeight / (2 * p.lineHeight))};
+    const int32_t band = RowsWithLabelBands(0, plotHeight, p.lineHeight, Reach(p)).Band;
+    return {plotHeight, std::max(1, (plotHeight - 2 * band) / (2 * p.lineHeight))};
 }
 
 // The two plots in area, one above the other, right of the value axes'

@@ -26,6 +26,7 @@ struct Series {
     int64_t minimum;
     int64_t maximum;
     int64_t current;
+    PlotRows rows{}; // once the plot is placed
 };
 
 void Line(HDC dc, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
@@ -40,7 +41,7 @@ Text Reading(int64_t value, const char* unit) {
     return text;
 }
 
-void PaintGrid(const Painter& p, const RECT& plot, const Axis& values, const Axis& time,
+void PaintGrid(const Painter& p, const RECT& plot, const Series& series, const Axis& time,
                HPEN gridPen) {
     Selected pen(p.dc, gridPen);
     const int32_t width = plot.right - 1 - plot.left;
@@ -48,25 +49,22 @@ void PaintGrid(const Painter& p, const RECT& plot, const Axis& values, const Axi
         const auto x = plot.left + static_cast<int32_t>(tick.Value * width / time.Top);
         Line(p.dc, x, plot.top, x, plot.bottom);
     }
-    for (const AxisTick& tick : values.Ticks) {
-        const int32_t y = HeightOf(tick.Value, values, plot);
+    for (const AxisTick& tick : series.axis.Ticks) {
+        const int32_t y = RowOf(tick.Value, series.axis, series.rows);
         Line(p.dc, plot.left, y, plot.right, y);
         p.Write(plot.left - p.Scaled(4), y - p.lineHeight / 2, tick.Label, HistoryText, TA_RIGHT);
     }
 }
 
+// The line of an extreme, and its label at labelTop, where the curve is not.
 void PaintExtreme(const Painter& p, const RECT& plot, const Series& series, int64_t value,
-                  const char* caption, bool above) {
-    const int32_t y = HeightOf(value, series.axis, plot);
+                  const char* caption, int32_t labelTop) {
+    const int32_t y = RowOf(value, series.axis, series.rows);
     Line(p.dc, plot.left, y, plot.right, y);
     Text label = caption;
     AppendText(label, " ");
     AppendText(label, Reading(value, series.unit));
-    // Beside its line, inside the plot.
-    int32_t textTop = above ? y - p.lineHeight - 1 : y + 2;
-    if (textTop < plot.top) textTop = y + 2;
-    if (textTop + p.lineHeight > plot.bottom) textTop = y - p.lineHeight - 1;
-    p.Write(plot.left + p.Scaled(4), textTop, label, HistoryExtremeColour, TA_LEFT);
+    p.Write(plot.left + p.Scaled(4), labelTop, label, HistoryExtremeColour, TA_LEFT);
 }
 
 // The part of plot (its bounding box) that the DC's clipping lets through;
@@ -92,8 +90,10 @@ void PaintSeries(const Painter& p, const RECT& plot, const Series& series, int8_
     p.Write(plot.right, header, current, series.colour, TA_RIGHT);
     {
         Selected pen(p.dc, extremePen);
-        PaintExtreme(p, plot, series, series.maximum, "Maximum", true);
-        PaintExtreme(p, plot, series, series.minimum, "Minimum", false);
+        const ExtremeLabelRows labels = PlaceExtremeLabels(
+            series.minimum, series.maximum, series.axis, series.rows, p.lineHeight, Reach(p));
+        PaintExtreme(p, plot, series, series.maximum, "Maximum", labels.MaximumTop);
+        PaintExtreme(p, plot, series, series.minimum, "Minimum", labels.MinimumTop);
     }
     const std::vector<HistoryColumn>& columns = *series.columns;
     const auto count = static_cast<int32_t>(columns.size());
@@ -119,17 +119,17 @@ void PaintSeries(const Painter& p, const RECT& plot, const Series& series, int8_
         if (!column.Any) continue;
         const int32_t x = plot.left + i;
         const bool rising = column.Last >= column.First;
-        points.push_back({x, HeightOf(column.First, series.axis, plot)});
-        points.push_back({x, HeightOf(rising ? column.Low : column.High, series.axis, plot)});
-        points.push_back({x, HeightOf(rising ? column.High : column.Low, series.axis, plot)});
-        points.push_back({x, HeightOf(column.Last, series.axis, plot)});
+        points.push_back({x, RowOf(column.First, series.axis, series.rows)});
+        points.push_back({x, RowOf(rising ? column.Low : column.High, series.axis, series.rows)});
+        points.push_back({x, RowOf(rising ? column.High : column.Low, series.axis, series.rows)});
+        points.push_back({x, RowOf(column.Last, series.axis, series.rows)});
     }
     const OwnedGdi<HPEN> line(CreatePen(PS_SOLID, LineWidth(p), series.colour));
     Selected pen(p.dc, line.get());
     if (firstAny == lastAny) points.push_back({points.back().x + 1, points.back().y});
     Polyline(p.dc, points.data(), static_cast<int>(points.size()));
     // The current value as a mark at the end of the line.
-    const POINT last{plot.left + lastAny, HeightOf(columns[lastAny].Last, series.axis, plot)};
+    const POINT last{plot.left + lastAny, RowOf(columns[lastAny].Last, series.axis, series.rows)};
     const int32_t mark = MarkRadius(p);
     const OwnedGdi<HBRUSH> fill(CreateSolidBrush(series.colour));
     Selected brush(p.dc, fill.get());
@@ -170,6 +170,8 @@ HistoryPicture PaintHistory(HDC dc, const RECT& area, const RunRecord& record, i
     RECT upper{};
     RECT lower{};
     PlacePlots(p, area, layout, LabelRoom(p, load.axis, memory.axis), &upper, &lower);
+    load.rows = RowsOf(p, upper);
+    memory.rows = RowsOf(p, lower);
     const int32_t left = upper.left;
     const int32_t right = upper.right;
 
@@ -190,7 +192,7 @@ HistoryPicture PaintHistory(HDC dc, const RECT& area, const RunRecord& record, i
     const OwnedGdi<HPEN> extremePen(
         CreatePen(PS_SOLID, std::max(1, p.Scaled(1)), HistoryExtremeColour));
     for (const auto& [plot, series] : {std::pair{upper, &load}, std::pair{lower, &memory}}) {
-        PaintGrid(p, plot, series->axis, time, gridPen.get());
+        PaintGrid(p, plot, *series, time, gridPen.get());
         FrameArea(dc, plot, static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH)));
         PaintSeries(p, plot, *series, language, extremePen.get());
     }
@@ -206,6 +208,6 @@ HistoryPicture PaintHistory(HDC dc, const RECT& area, const RunRecord& record, i
     picture.Plots[1] = lower;
     picture.HeaderHeight = p.lineHeight + HeaderGap(p);
     picture.HeaderGap = HeaderGap(p);
-    picture.Reach = MarkRadius(p) + LineWidth(p);
+    picture.Reach = Reach(p);
     return picture;
 }

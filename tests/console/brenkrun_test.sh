@@ -177,6 +177,14 @@ plot)
     [ "$(bytes 16 8)" = 0000028000000140 ] || fail "not 640 x 320: $(bytes 16 8)"
     status=0; brenkrun --quiet --plot no/such/folder.png "$(program exit_code.exe)" 3 2>unwritten.txt || status=$?
     [ $status -eq 3 ] && [ "$(wc -l <unwritten.txt)" -eq 1 ] || fail "$status: $(cat unwritten.txt)"
+    # A graph the file system refuses past a few KB: the file of that name
+    # stays as it was, and nothing is left beside it.
+    cp graph.png kept.png
+    status=0; (ulimit -f 8; trap '' XFSZ
+        brenkrun --quiet --plot graph.png --plot-size 2400x1600 "$(program burn_user.exe)" 300
+    ) 2>refused.txt || status=$?
+    [ $status -eq 0 ] && grep -q "could not be written" refused.txt && cmp -s graph.png kept.png &&
+        [ "$(ls -A | wc -l)" -eq 4 ] || fail "$status: $(cat refused.txt; ls -A)"
     ;;
 runs) # the benchmark: commands in turns, each prepared, and two compared
     brenkrun --runs 3 --warmup 1 --quiet --prepare "cmd /c echo P>>order.txt" --compare \

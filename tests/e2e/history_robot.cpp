@@ -71,10 +71,16 @@ bool BothPlots(const Picture& p) {
     return p.load[0] > 0 && p.memory[1] > 0 && p.colours[0].size() > 2 && p.colours[1].size() > 2;
 }
 
+HWND HistoryOf(const Brenk& brenk) {
+    return FindTopWindow(brenk.info.dwProcessId, "BrenkHistory", nullptr);
+}
+
+// The window whose caption begins with title, and names a run after it once one started.
 HWND WaitHistory(const Brenk& brenk, const char* title, const std::string& how) {
     HWND found = nullptr;
-    PollUntil([&] { return (found = brenk.FindWindowOf(title)) != nullptr; }, StepLimitMs);
-    Check(found != nullptr, how + " opens brenk's window titled " + title);
+    PollUntil([&] { return (found = HistoryOf(brenk)) != nullptr; }, StepLimitMs);
+    Check(found && WindowText(found).starts_with(title),
+          how + " opens brenk's window titled " + title);
     return found;
 }
 
@@ -132,7 +138,7 @@ int History() {
           "the plot grows with the passes");
     DoubleClickReadings(brenk);
     Check(PollUntil([&] { return GetForegroundWindow() == history; }, StepLimitMs) &&
-              brenk.FindWindowOf("History") == history,
+              HistoryOf(brenk) == history,
           "opening it again brings the same window to the front");
     if (OpenClipboard(nullptr)) { // emptied first, so what is found is the graph
         EmptyClipboard();
@@ -148,6 +154,12 @@ int History() {
     if (!again) return 1;
     brenk.WaitStatus(StatusTerminated);
     Shows(again, BothPlots, "both plots stay after the program's end");
+    // "History – burn_user.exe – 2026-12-10 05:10 – 5.2 s", held still once it ended.
+    const std::string caption = WindowText(again);
+    Check(caption.find(" burn_user.exe ") != std::string::npos && caption.ends_with(" s"),
+          "its caption names the program and its run time", caption);
+    Sleep(1500);
+    CheckText("the ended run's caption", WindowText(again), caption);
     // A program that ends before its first pass: the start clears the plot,
     // its scales stay.
     if (!brenk.UseRequester(TestProgramPath("exit_code.exe").c_str()) ||

@@ -92,4 +92,32 @@ TEST(HistoryPaint, StripsOfEachNewPassGiveThePictureDrawnWhole) {
     }
 }
 
+// A run climbing from a minimum low on its scale: in no row of the extremes'
+// labels (their colour, but not across as their lines) does the curve pass
+// under a label.
+TEST(HistoryPaint, TheCurveLeavesTheLabelsOfTheExtremesClear) {
+    RunRecord record;
+    record.Begin(1000, CpuScaleOneClamped, 1000);
+    for (int64_t i = 0; i < 20; ++i)
+        record.Append({static_cast<uint32_t>(i * 500 + 250), 50, 14'835'712 + i * 22'000'000});
+    Picture picture;
+    const RECT plot =
+        PaintHistory(picture.Dc(), {0, 0, Width, Height}, record, English, 96).Plots[1];
+    const std::vector<uint32_t> pixels = picture.Pixels();
+    const auto is = [&pixels](LONG x, LONG y, COLORREF c) {
+        return (pixels[static_cast<size_t>(y * Width + x)] & 0xFFFFFFu) ==
+               (GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c) | 0u);
+    };
+    int32_t labelRows = 0;
+    for (LONG y = plot.top; y < plot.bottom; ++y) {
+        bool label = false, curve = false;
+        for (LONG x = plot.left + 2; x < plot.left + 160; ++x)
+            label |= is(x, y, HistoryExtremeColour), curve |= is(x, y, HistoryMemoryColour);
+        label = label && !is(plot.right - 3, y, HistoryExtremeColour);
+        labelRows += label;
+        EXPECT_FALSE(label && curve) << "row " << y;
+    }
+    EXPECT_GT(labelRows, 10);
+}
+
 } // namespace

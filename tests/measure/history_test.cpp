@@ -1,9 +1,11 @@
 #include "measure/history_axes.h"
 #include "measure/history_columns.h"
+#include "measure/history_title.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -124,6 +126,47 @@ TEST(HistoryAxes, RoundStepsAndTheReadingsGrouping) {
     EXPECT_EQ(minutes.Top, 600'500);
     EXPECT_EQ(minutes.Ticks[1].Value, 60'000);
     EXPECT_EQ(minutes.Ticks.back().Label, "10 min");
+}
+
+// The curve of a program that sits low and peaks once, in a plot of the
+// window's smallest and its opening size at 100 and 150 %: no row the curve
+// can reach (the lines' pens, the mark of its end) falls on the label of
+// the smallest or the largest value, and both labels stay inside the plot.
+TEST(HistoryAxes, LabelsOfTheExtremesStayClearOfTheCurve) {
+    const int64_t curve[] = {14'835'712, 15'000'000, 120'000'000, 437'452'800, 16'000'000};
+    for (const auto [height, label, reach] : {std::array{82, 16, 4}, {140, 16, 4}, {212, 24, 7}}) {
+        const Axis axis = WorkingSetAxis(437'452'800, 4);
+        const PlotRows rows = RowsWithLabelBands(30, height, label, reach);
+        const ExtremeLabelRows at =
+            PlaceExtremeLabels(14'835'712, 437'452'800, axis, rows, label, reach);
+        for (const int32_t top : {at.MaximumTop, at.MinimumTop}) {
+            EXPECT_GE(top, rows.Top) << height;
+            EXPECT_LE(top + label, rows.Bottom) << height;
+            for (const int64_t value : curve) {
+                const int32_t row = RowOf(value, axis, rows);
+                EXPECT_TRUE(row + reach < top || row - reach >= top + label)
+                    << height << " " << value;
+            }
+        }
+    }
+}
+
+// Whichever dash the process's text allows.
+TEST(HistoryTitle, NamesTheProgramItsStartAndItsRunTime) {
+    const CivilTime start{2026, 12, 10, 5, 7};
+    const auto either = [](const Text& text, const char* hyphens) {
+        Text dashed = hyphens;
+        for (size_t at; (at = dashed.find(" - ")) != Text::npos;)
+            dashed.replace(at, 3, " \u2013 ");
+        return text == hyphens || text == dashed;
+    };
+    const Text german = RunTitle(0, "C:\\B\u00fccher \u03a9\\\u4e2d\\app.exe", start, 22'449);
+    EXPECT_TRUE(either(german, "app.exe - 2026-12-10 05:07 - 22,4 s")) << german;
+    const Text english = CaptionWithRun("History", RunTitle(1, "/x/app.exe", start, 725'000));
+    EXPECT_TRUE(either(english, "History - app.exe - 2026-12-10 05:07 - 12 min 5 s")) << english;
+    EXPECT_TRUE(either(RunTitle(1, "", start, 0), "2026-12-10 05:07 - 0.0 s"));
+    EXPECT_TRUE(either(RunTitle(1, "a.exe", start, std::nullopt), "a.exe - 2026-12-10 05:07"));
+    EXPECT_EQ(CaptionWithRun("History", ""), "History");
 }
 
 } // namespace

@@ -68,7 +68,7 @@ bool OpenHistory(const Brenk& brenk, RECT* rect) {
     constexpr WPARAM HistoryItem = 0x0100;
     PostMessageA(brenk.window, WM_SYSCOMMAND, HistoryItem, 0);
     HWND history = nullptr;
-    if (!PollUntil([&] { return (history = FindWindowA(nullptr, "History")) != nullptr; },
+    if (!PollUntil([&] { return (history = FindWindowA("BrenkHistory", nullptr)) != nullptr; },
                    StepTimeoutMs))
         return Fail("no history window");
     // A sleeping program's readings may not change: two intervals at most.
