@@ -44,11 +44,8 @@ bool IsBatchFile(std::string_view path) {
     return extension == ".bat" || extension == ".cmd";
 }
 
-bool ComposeBatchCommand(std::string_view processor, const std::vector<Text>& command,
-                         Text* line) {
-    Text composed = "\"";
-    AppendText(composed, processor);
-    AppendText(composed, "\" /d /v:off /s /c \"");
+bool ComposeBatchArguments(const std::vector<Text>& command, Text* arguments) {
+    Text composed = "/d /v:off /s /c \"";
     for (size_t i = 0; i < command.size(); ++i) {
         if (command[i].find_first_of("\"%\r\n") != Text::npos) return false;
         if (i > 0) composed += ' ';
@@ -57,6 +54,17 @@ bool ComposeBatchCommand(std::string_view processor, const std::vector<Text>& co
         composed += '"';
     }
     composed += '"';
+    *arguments = std::move(composed);
+    return true;
+}
+
+bool ComposeBatchCommand(std::string_view processor, const std::vector<Text>& command, Text* line) {
+    Text arguments;
+    if (!ComposeBatchArguments(command, &arguments)) return false;
+    Text composed = "\"";
+    AppendText(composed, processor);
+    AppendText(composed, "\" ");
+    AppendText(composed, arguments);
     *line = std::move(composed);
     return true;
 }
