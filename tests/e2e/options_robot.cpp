@@ -519,6 +519,16 @@ int Summary() {
     Check(tip.starts_with("Not started : error ") && tip.find(": ", 20) < tip.find("\r\n") &&
               tip.ends_with("\r\nA 32-bit program"),
           "why it did not start, and that it is a 32-bit program", Quoted(tip));
+    // One that imports a DLL which is not there ends with the system's status, named.
+    image = ReadWholeFile(TestProgramPath("exit_code.exe"));
+    const std::string lacking = folder + "\\lacking.exe";
+    if (!WriteWholeFile(lacking, image.replace(image.find("msvcrt.dll"), 10, "msvcrx.dll")) ||
+        !Open(brenk, lacking, "") || !brenk.Click(ButtonStart) ||
+        !brenk.WaitStatus(StatusTerminated))
+        return 1;
+    PollUntil([&] { return (tip = Tooltip(brenk)).find("Exit code") != tip.npos; }, StepLimitMs);
+    Check(tip.find("Exit code : 0xC0000135 (A DLL was not found)\r\n") != tip.npos,
+          "a missing DLL shows its status and its name", Quoted(tip));
 
     const std::string token = UniqueToken("burner");
     if (!Open(brenk, TestProgramPath("burn_user.exe"), "60000 " + token) || !StartMonitoring(brenk))
