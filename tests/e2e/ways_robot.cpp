@@ -13,25 +13,15 @@
 
 namespace {
 
-// The robot is a UTF-8 program (its manifest), so its texts are UTF-8.
-std::wstring Wide(const std::string& text) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, text.data(),
-                                                        static_cast<int>(text.size()), wide.data(),
-                                                        static_cast<int>(wide.size()))));
-    return wide;
-}
-
 // Drops files on brenk's window as the shell does: a WM_DROPFILES whose handle
-// is a DROPFILES block of wide names in brenk's own memory.
+// is a DROPFILES block in brenk's own memory.
 bool DropFiles(const Brenk& brenk, const std::vector<std::string>& files) {
-    DROPFILES header{.pFiles = sizeof header, .pt = {}, .fNC = FALSE, .fWide = TRUE};
-    std::string names;
-    for (const std::string& file : files)
-        names += file + '\0';
-    const std::wstring wide = Wide(names + '\0');
+    DROPFILES header{};
+    header.pFiles = sizeof header;
     std::string block(reinterpret_cast<const char*>(&header), sizeof header);
-    block.append(reinterpret_cast<const char*>(wide.data()), wide.size() * sizeof(wchar_t));
+    for (const std::string& file : files)
+        block += file + '\0';
+    block += '\0';
     void* remote = VirtualAllocEx(brenk.info.hProcess, nullptr, block.size(),
                                   MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     return Check(remote &&
@@ -58,15 +48,16 @@ std::string WrittenArguments(const std::string& path) {
 bool MakeShortcut(const std::string& path, const std::string& target,
                   const std::string& arguments) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    IShellLinkW* link = nullptr;
+    IShellLinkA* link = nullptr;
     IPersistFile* file = nullptr;
+    const std::wstring wide(path.begin(), path.end());
     const bool saved =
-        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+        SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                    reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->SetPath(Wide(target).c_str())) &&
-        SUCCEEDED(link->SetArguments(Wide(arguments).c_str())) &&
+        SUCCEEDED(link->SetPath(target.c_str())) &&
+        SUCCEEDED(link->SetArguments(arguments.c_str())) &&
         SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
-        SUCCEEDED(file->Save(Wide(path).c_str(), TRUE));
+        SUCCEEDED(file->Save(wide.c_str(), TRUE));
     if (file) file->Release();
     if (link) link->Release();
     return saved;
