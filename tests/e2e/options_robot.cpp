@@ -506,8 +506,7 @@ int Summary() {
     Check(tip.find("Exit code : 0xC0000005 (Access violation)\r\n") != std::string::npos,
           "a crash shows its code in hexadecimal and its name", tip);
 
-    // A program whose header says 32-bit, which this Wine (without its
-    // 32-bit part) cannot start: the specified message, and why in the tooltip.
+    // A 32-bit program, which Wine without its 32-bit part cannot start.
     std::string image = ReadWholeFile(TestProgramPath("exit_code.exe"));
     const std::string old = folder + "\\old32.exe";
     if (!WriteWholeFile(old,

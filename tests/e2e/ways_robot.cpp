@@ -45,8 +45,7 @@ std::string WrittenArguments(const std::string& path) {
 }
 
 // A shortcut to target with arguments, saved as the shell saves one.
-bool MakeShortcut(const std::string& path, const std::string& target,
-                  const std::string& arguments) {
+bool MakeShortcut(const std::string& path, const std::string& target, const char* arguments) {
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     IShellLinkA* link = nullptr;
     IPersistFile* file = nullptr;
@@ -54,8 +53,7 @@ bool MakeShortcut(const std::string& path, const std::string& target,
     const bool saved =
         SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                    reinterpret_cast<void**>(&link))) &&
-        SUCCEEDED(link->SetPath(target.c_str())) &&
-        SUCCEEDED(link->SetArguments(arguments.c_str())) &&
+        SUCCEEDED(link->SetPath(target.c_str())) && SUCCEEDED(link->SetArguments(arguments)) &&
         SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
         SUCCEEDED(file->Save(wide.c_str(), TRUE));
     if (file) file->Release();
@@ -255,7 +253,7 @@ int Shortcuts() {
     const std::string link = folder + "\\links\\args.lnk";
     const std::string written = programs + "\\written.txt";
     const std::string given = "written.txt \"a b\" Ωmega 中 € „x“";
-    if (!Check(MakeShortcut(link, program, given), "a shortcut is made")) return 1;
+    if (!Check(MakeShortcut(link, program, given.c_str()), "a shortcut is made")) return 1;
     const std::string expected =
         programs + "\n" + program + "\nwritten.txt\na b\nΩmega\n中\n€\n„x“\n";
     const auto opened = [](const Brenk& brenk, const std::string& how,
@@ -269,8 +267,7 @@ int Shortcuts() {
         if (!brenk.Start(folder, handed + " c") || !brenk.WaitReady()) return 1;
         brenk.WaitStatus(StatusTerminated);
         opened(brenk, "handed " + handed, given + " c");
-        CheckText("handed " + handed + ": started in its folder", WrittenArguments(written),
-                  expected + "c\n");
+        CheckText("handed: started in its folder", WrittenArguments(written), expected + "c\n");
         brenk.Close();
     }
     Brenk brenk;
@@ -284,8 +281,7 @@ int Shortcuts() {
         // "Program started".
         brenk.Click(ButtonStart);
         brenk.WaitStatus(StatusTerminated);
-        CheckText("dropped " + dropped + ": started in its folder", WrittenArguments(written),
-                  expected);
+        CheckText("dropped: started in its folder", WrittenArguments(written), expected);
     }
     if (!brenk.UseRequester(link.c_str()) || !brenk.WaitStatus(StatusOpened)) return 1;
     opened(brenk, "chosen", given);
