@@ -239,8 +239,7 @@ int CommandLine() {
 // A shortcut stands for its target wherever a file is taken: the target is
 // opened from its own folder, with the shortcut's arguments in the field,
 // and started as a watched program. Names and arguments of any characters
-// arrive exactly as given, whether the program is handed on the command
-// line, dropped, or reached through a shortcut.
+// arrive exactly, handed on the command line, dropped or through a shortcut.
 int Shortcuts() {
     const std::string folder = RunFolder("ways_shortcuts");
     WriteWholeFile(folder + "\\Brenk.ini", EnglishIni());
