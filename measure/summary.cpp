@@ -1,5 +1,6 @@
 #include "measure/summary.h"
 
+#include "measure/texts.h"
 #include "services/encoding.h"
 #include "services/text.h"
 
@@ -62,6 +63,24 @@ const ExitCodeName ExitCodeNames[] = {
 };
 constexpr uint32_t FirstSystemCode = 0x80000000;
 
+// A start that failed, in each language: German, English.
+struct FailureWords {
+    const char* notStarted;
+    const char* error;
+    const char* batch;
+    const char* bitsBefore;
+    const char* bitsAfter;
+};
+const FailureWords FailureTexts[2] = {
+    {"Nicht gestartet", "Fehler",
+     "ein Argument enth\xE4lt \", % oder einen Zeilenumbruch, was eine Batch-Datei nicht "
+     "unver\xE4ndert erhielte",
+     "Ein ", "-Bit-Programm"},
+    {"Not started", "error",
+     "an argument holds \", % or a line break, which a batch file would not get as given", "A ",
+     "-bit program"},
+};
+
 // The language's way to write a number: its grouping and decimal mark.
 struct NumberMarks {
     char group;
@@ -114,7 +133,7 @@ int32_t SummaryItems(const SummaryFigures& figures, SummaryItem (&items)[4]) {
     return 4;
 }
 
-Text ItemValue(int8_t language, const SummaryItem& item, bool forWindow) {
+Text ItemValue(int8_t language, const SummaryItem& item, bool forWindow, bool peakAtLastPass) {
     switch (item.kind) {
     case SummaryItem::ExitCode:
         return ExitCodeText(language, static_cast<uint32_t>(item.value));
@@ -122,6 +141,8 @@ Text ItemValue(int8_t language, const SummaryItem& item, bool forWindow) {
         if (forWindow) return DurationText(language, static_cast<uint64_t>(item.value));
         return IntegerToText(item.value) + " ms";
     case SummaryItem::Memory:
+        if (forWindow && item.caption == SummaryPeakWorkingSet && peakAtLastPass && item.value >= 0)
+            return MemoryText(language, item.value) + StoredText(PeakAtLastPassNote(language));
         if (forWindow || item.value < 0) return MemoryText(language, item.value);
         return IntegerToText(item.value) + " Bytes";
     }
@@ -138,7 +159,7 @@ Text JoinSummary(int8_t language, const SummaryFigures& figures, std::string_vie
         if (i > 0) AppendText(joined, separator);
         AppendText(joined, captions[items[i].caption]);
         AppendText(joined, " : ");
-        AppendText(joined, ItemValue(language, items[i], forWindow));
+        AppendText(joined, ItemValue(language, items[i], forWindow, figures.peakAtLastPass));
     }
     return joined;
 }
@@ -180,6 +201,7 @@ SummaryFigures SummaryOf(const RunFacts& facts, uint64_t now) {
     figures.processor100ns = facts.ProcessorTime;
     figures.exitCode = facts.ExitCode;
     figures.peakWorkingSet = facts.PeakWorkingSet;
+    figures.peakAtLastPass = facts.Finished && !facts.PeakWhole;
     return figures;
 }
 
@@ -215,4 +237,24 @@ Text SummaryLogLine(int8_t language, const SummaryFigures& figures) {
     AppendText(line, JoinSummary(language, figures, ", ", false));
     AppendText(line, "\r\n");
     return line;
+}
+
+Text StartFailureTip(int8_t language, const StartFailure& failure) {
+    const FailureWords& words = FailureTexts[language == English ? 1 : 0];
+    Text tip = StoredText(words.notStarted);
+    AppendText(tip, " : ");
+    if (failure.batchRefused) {
+        AppendText(tip, StoredText(words.batch));
+    } else {
+        AppendText(tip, words.error);
+        AppendText(tip, " " + IntegerToText(failure.error));
+        if (!failure.systemText.empty()) AppendText(tip, ": " + failure.systemText);
+    }
+    if (failure.bits != 0) {
+        AppendText(tip, "\r\n");
+        AppendText(tip, words.bitsBefore);
+        AppendText(tip, IntegerToText(failure.bits));
+        AppendText(tip, words.bitsAfter);
+    }
+    return tip;
 }

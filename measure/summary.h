@@ -39,6 +39,8 @@ struct SummaryFigures {
     uint64_t processor100ns = 0;
     uint32_t exitCode = 0;
     int64_t peakWorkingSet = -1; // bytes; -1: never measured
+    // The peak was read at the last pass, not after the end: it may be low.
+    bool peakAtLastPass = false;
 };
 
 // An exit code as the summary shows it: below 0x80000000 in decimal; from
@@ -64,6 +66,18 @@ Text MemoryText(int8_t language, int64_t bytes);
 // them. While the program runs only the time so far and the processor time
 // so far.
 Text SummaryTip(int8_t language, const SummaryFigures& figures);
+
+// The tooltip of a start that failed: "Not started : " and why (the
+// system's error and its text, or, when refused, that an argument cannot be
+// handed to a batch file as given), then, for a Windows program, whether it
+// is a 32-bit or a 64-bit one (bits 0: not shown).
+struct StartFailure {
+    uint32_t error = 0;
+    Text systemText; // the system's words for error, in its own language
+    int32_t bits = 0;
+    bool batchRefused = false;
+};
+Text StartFailureTip(int8_t language, const StartFailure& failure);
 
 // The summary as the log's last line: "# " and the same items joined by ", ",
 // the numbers plain integers in ms and bytes, ending in "\r\n".

@@ -73,6 +73,8 @@ const char* const EnglishBlock[LanguageBlockTexts] = {
 const char* const HistoryTitles[2] = {"Verlauf", "History"};
 const char* const HistoryMenuItems[2] = {"&Verlauf...", "&History..."};
 
+const char* const PeakNotes[2] = {" (beim letzten Durchgang)", " (at the last pass)"};
+
 } // namespace
 
 const char* const* LanguageBlock(int8_t language) {
@@ -94,4 +96,8 @@ const char* HistoryMenuItem(int8_t language) {
 
 const char* CurrentCaption(int8_t language) {
     return LanguageBlock(language)[LanguageBlockTexts - 1];
+}
+
+const char* PeakAtLastPassNote(int8_t language) {
+    return PeakNotes[language == English ? 1 : 0];
 }

@@ -23,3 +23,8 @@ int8_t SettingValue(int32_t number, int8_t highest);
 const char* HistoryTitle(int8_t language);
 const char* HistoryMenuItem(int8_t language);
 const char* CurrentCaption(int8_t language);
+
+// The mark after a peak that was read at the last pass rather than after the
+// end (where the system keeps no peak of an ended process): a rise after
+// that pass is missing from it. Both programs show it: " (at the last pass)".
+const char* PeakAtLastPassNote(int8_t language);

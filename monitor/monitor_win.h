@@ -116,3 +116,5 @@ void CloseReadingLog();
 // The summary of the observation as the tooltip of the readings block; the
 // main thread refreshes it after every event while a program is watched.
 void RefreshSummaryTip();
+// Sets the readings block's tooltip, unless it already reads so.
+void ShowSummaryTip(const Text& tip);

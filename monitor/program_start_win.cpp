@@ -2,10 +2,13 @@
 #include <windows.h>
 
 #include <utility>
+#include <vector>
 
 #include "monitor/monitor_win.h"
 #include "monitor/program_win.h"
 #include "monitor/sampling.h"
+#include "monitor/tool_arguments.h"
+#include "measure/summary.h"
 #include "services/launch.h"
 #include "services/launcher.h"
 #include "services/owned_handle.h"
@@ -16,6 +19,33 @@ void StartWorker() {
     Monitor.ObservedProgram.WorkerThread =
         SpawnThread(SamplingWorker, Monitor.IntervalTable[Monitor.IntervalIndex]);
 }
+
+namespace {
+
+// A batch file runs through the command processor, which would take the
+// arguments' & | < > ^ as commands: each goes to it quoted as data, or the
+// start is refused.
+LaunchRecord* LaunchObserved(const ObservedProgram& program, StartFailure* failure) {
+    const uint32_t flags = Monitor.Options.Children == 1 ? LaunchOpen | LaunchInJob : LaunchOpen;
+    Text path = program.FilePath;
+    Text parameters = program.CommandLine;
+    if (IsBatchFile(path)) {
+        std::vector<Text> command = ArgumentValues(program.CommandLine);
+        command.insert(command.begin(), path);
+        failure->batchRefused = !ComposeBatchArguments(command, &parameters);
+        if (failure->batchRefused) return nullptr;
+        path = CommandProcessorPath();
+    }
+    LaunchRecord* launched = LaunchProgram(path.c_str(), parameters.c_str(),
+                                           program.Directory.c_str(), flags, &failure->error);
+    if (!launched) {
+        failure->systemText = SystemErrorText(failure->error, program.FilePath);
+        failure->bits = ProgramBitsOf(program.FilePath);
+    }
+    return launched;
+}
+
+} // namespace
 
 void StartObservedProgram() {
     auto& program = Monitor.ObservedProgram;
@@ -32,13 +62,18 @@ void StartObservedProgram() {
     // processor time yet at this tick. The run's record starts afresh: what
     // any view showed of the last run goes.
     BeginObservation(Monitor, GetTickCount64());
+    // The last run's summary, or why it did not start, is no longer true.
+    program.SummaryTipPasses = -1;
+    ShowSummaryTip(Text());
     SetControlText(ColumnValues, "");
     AssignText(program.CommandLine, GetControlText(FieldCommandLine));
-    const uint32_t flags = Monitor.Options.Children == 1 ? LaunchOpen | LaunchInJob : LaunchOpen;
-    program.Program = LaunchProgram(program.FilePath.c_str(), program.CommandLine.c_str(),
-                                    program.Directory.c_str(), flags);
+    StartFailure failure;
+    program.Program = LaunchObserved(program, &failure);
     if (!program.Program) {
         CloseReadingLog();
+        // The specified message stays as it is; why, in the system's words,
+        // waits in the tooltip.
+        ShowSummaryTip(StartFailureTip(Monitor.Language, failure));
         ReportError(ErrorNotStarted);
         // Nothing runs, so there is nothing to quit: the program stays chosen
         // with its command line, and another start or another file is one

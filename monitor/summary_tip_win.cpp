@@ -13,7 +13,11 @@ void RefreshSummaryTip() {
     const int64_t shownFor = facts.Finished ? -2 : facts.Passes;
     if (shownFor == program.SummaryTipPasses) return;
     program.SummaryTipPasses = shownFor;
-    const Text tip = SummaryTip(Monitor.Language, SummaryOf(facts, GetTickCount64()));
+    ShowSummaryTip(SummaryTip(Monitor.Language, SummaryOf(facts, GetTickCount64())));
+}
+
+void ShowSummaryTip(const Text& tip) {
+    auto& program = Monitor.ObservedProgram;
     if (tip == program.SummaryTipText) return;
     AssignText(program.SummaryTipText, tip);
     SetTooltipText(FrameReadings, tip.c_str());

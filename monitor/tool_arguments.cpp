@@ -70,3 +70,12 @@ ToolArguments ReadToolArguments(std::string_view commandLine) {
     }
     return result;
 }
+
+std::vector<Text> ArgumentValues(std::string_view arguments) {
+    std::vector<Text> values;
+    size_t at = 0;
+    Argument argument;
+    while (NextArgument(arguments, &at, &argument))
+        values.push_back(argument.value);
+    return values;
+}

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
 #include "services/text.h"
 
@@ -20,3 +21,7 @@ struct ToolArguments {
 // blanks and tabs separate them unless quoted; a double quote preceded by an
 // odd number of backslashes is a plain character; "" inside quotes is a quote.
 ToolArguments ReadToolArguments(std::string_view commandLine);
+
+// The values of arguments as written in the command-line field, split as
+// above: what a batch file is to be handed, one by one.
+std::vector<Text> ArgumentValues(std::string_view arguments);

@@ -1,7 +1,5 @@
 #include "services/command_line.h"
 
-#include <utility>
-
 Text QuoteArgument(std::string_view argument) {
     if (!argument.empty() && argument.find_first_of(" \t\n\v\"") == std::string_view::npos)
         return Text(argument);
@@ -34,29 +32,4 @@ Text ComposeCommand(const std::vector<Text>& command) {
         AppendText(line, QuoteArgument(command[i]));
     }
     return line;
-}
-
-bool IsBatchFile(std::string_view path) {
-    if (path.size() < 4) return false;
-    Text extension(path.substr(path.size() - 4));
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return extension == ".bat" || extension == ".cmd";
-}
-
-bool ComposeBatchCommand(std::string_view processor, const std::vector<Text>& command,
-                         Text* line) {
-    Text composed = "\"";
-    AppendText(composed, processor);
-    AppendText(composed, "\" /d /v:off /s /c \"");
-    for (size_t i = 0; i < command.size(); ++i) {
-        if (command[i].find_first_of("\"%\r\n") != Text::npos) return false;
-        if (i > 0) composed += ' ';
-        composed += '"';
-        AppendText(composed, command[i]);
-        composed += '"';
-    }
-    composed += '"';
-    *line = std::move(composed);
-    return true;
 }

@@ -37,3 +37,7 @@ bool IsBatchFile(std::string_view path);
 // sign (expanded even inside quotation marks) or a line break.
 bool ComposeBatchCommand(std::string_view processor, const std::vector<Text>& command,
                          Text* line);
+
+// What ComposeBatchCommand puts after the processor's name: its switches and
+// the quoted command; false, and nothing composed, where it refuses.
+bool ComposeBatchArguments(const std::vector<Text>& command, Text* arguments);

@@ -2,9 +2,6 @@
 #include "services/launch.h"
 
 #include <cstring>
-
-#include "services/files.h"
-
 namespace {
 
 bool IsFile(const char* path) {
@@ -37,16 +34,6 @@ Text FindProgram(const Text& name) {
     return Text();
 }
 
-Text CommandProcessorPath() {
-    char path[MAX_PATH * 4];
-    DWORD length = GetEnvironmentVariableA("ComSpec", path, sizeof path);
-    if (length > 0 && length < sizeof path) return Text(path, length);
-    length = GetSystemDirectoryA(path, sizeof path);
-    Text processor(path, length < sizeof path ? length : 0);
-    AppendText(processor, "\\cmd.exe");
-    return processor;
-}
-
 // None when the caller has none of a kind.
 void InheritStandardHandles(StandardHandles& handles) {
     const DWORD kinds[3] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
@@ -59,26 +46,4 @@ void InheritStandardHandles(StandardHandles& handles) {
         handles.Copies[i].reset(copy);
         handles.Handles[i] = copy;
     }
-}
-
-Text StartFailureText(uint32_t error, const Text& path) {
-    Text text = "error " + IntegerToText(static_cast<int64_t>(error));
-    char message[512] = {};
-    const DWORD length =
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
-                       0, message, sizeof message, nullptr);
-    Text reason(message, length);
-    while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
-                               reason.back() == ' ' || reason.back() == '.'))
-        reason.pop_back();
-    if (!reason.empty()) AppendText(text, ": " + reason);
-    OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                 nullptr, OPEN_EXISTING, 0, nullptr));
-    char head[4096];
-    DWORD read = 0;
-    if (file.valid() && ReadFile(file.get(), head, sizeof head, &read, nullptr)) {
-        const int32_t bits = ImageBitsOf(std::string_view(head, read));
-        if (bits != 0) AppendText(text, "; a " + IntegerToText(bits) + "-bit program");
-    }
-    return text;
 }

@@ -32,6 +32,15 @@ Text FindProgram(const Text& name);
 // whether it is a 32-bit or a 64-bit one.
 Text StartFailureText(uint32_t error, const Text& path);
 
+// The system's text for error, in the system's language, without the line
+// break and full stop it ends in, insert in place of its "%1"; empty when
+// the system has none.
+Text SystemErrorText(uint32_t error, std::string_view insert);
+
+// 32 or 64 for a Windows program, read from its file's header; 0 for
+// anything else and for a file that cannot be read.
+int32_t ProgramBitsOf(const Text& path);
+
 // The command processor that runs batch files: %ComSpec%, else cmd.exe in
 // the system folder.
 Text CommandProcessorPath();

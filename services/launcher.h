@@ -40,9 +40,11 @@ SHELLEXECUTEINFOA ShellRequestFor(const char* path, const char* parameters, cons
 // with LaunchInJob, gives 0, as does a start that neither the program start
 // nor the shell manage. A program the shell starts is never in a job; one
 // whose job cannot be made runs on alone, without one. A shortcut (.lnk) is
-// never handed to the shell: its target would run unwatched.
+// never handed to the shell: its target would run unwatched. When it gives
+// 0 and startError is not null, *startError holds why the program start
+// failed (the system's error; 0 when nothing was tried).
 LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char* directory,
-                            uint32_t flags);
+                            uint32_t flags, uint32_t* startError = nullptr);
 
 // What LaunchProgram does when the program start failed with startError:
 // path opened through the shell (in directory; null: the file's own folder).

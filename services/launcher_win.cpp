@@ -104,7 +104,10 @@ SHELLEXECUTEINFOA ShellRequestFor(const char* path, const char* parameters, cons
 }
 
 LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char* directory,
-                            uint32_t flags) {
+                            uint32_t flags, uint32_t* startError) {
+    uint32_t unused = 0;
+    uint32_t& error = startError ? *startError : unused;
+    error = 0;
     if (flags != LaunchOpen && flags != (LaunchOpen | LaunchInJob)) return nullptr;
     const bool inJob = (flags & LaunchInJob) != 0;
     const std::string_view pathText = TextView(path);
@@ -126,6 +129,7 @@ LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char
     if (started.Process.valid())
         return LinkRecord(started.Process.release(), static_cast<int32_t>(started.Id),
                           std::move(started.Job));
+    error = started.Error;
     // The shell would start a shortcut's target, but as a program nobody
     // watches; its callers read shortcuts themselves and start the target.
     if (IsShortcutName(pathText)) return nullptr;

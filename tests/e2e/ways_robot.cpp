@@ -207,6 +207,24 @@ int CommandLine() {
         CheckText("a bare name found along PATH", brenk.Text(FieldProgramName), "exit_code.exe");
         brenk.Close();
     }
+    {
+        // A batch file's arguments stay data, or nothing starts (a percent sign).
+        const std::string batch = folder + "\\t.cmd", echoed = folder + "\\echoed.txt";
+        WriteWholeFile(
+            batch, "@echo [%1]>echoed.txt\r\n@echo [%2]>>echoed.txt\r\n@echo [%3]>>echoed.txt\r\n");
+        Brenk brenk;
+        if (!brenk.Start(folder, "\"" + batch + "\" \"a&echo.INJECTED\" ^ \"a b\"") ||
+            !brenk.WaitReady() || !brenk.WaitStatus(StatusTerminated))
+            return 1;
+        CheckText("the batch file echoes its arguments as given", ReadWholeFile(echoed),
+                  "[\"a&echo.INJECTED\"]\r\n[\"^\"]\r\n[\"a b\"]\r\n");
+        DeleteFileA(echoed.c_str());
+        SetWindowTextTo(brenk.Control(FieldCommandLine), "a&echo.INJECTED %PATH%");
+        Check(brenk.Click(ButtonStart) && brenk.AnswerErrorBox("Unable to start Program !") &&
+                  brenk.WaitStatus(StatusOpened) && ReadWholeFile(echoed).empty(),
+              "a percent sign for a batch file: nothing started");
+        brenk.Close();
+    }
     Brenk brenk;
     if (!brenk.Start(folder, "missing.exe 1 2") || !brenk.WaitReady()) return 1;
     brenk.WaitStatus(StatusNotOpened);
@@ -220,43 +238,52 @@ int CommandLine() {
 
 // A shortcut stands for its target wherever a file is taken: the target is
 // opened from its own folder, with the shortcut's arguments in the field,
-// and started as a watched program.
+// and started as a watched program. Names and arguments of any characters
+// arrive exactly, handed on the command line, dropped or through a shortcut.
 int Shortcuts() {
     const std::string folder = RunFolder("ways_shortcuts");
     WriteWholeFile(folder + "\\Brenk.ini", EnglishIni());
-    const std::string program = folder + "\\write_args.exe";
+    const std::string programs = folder + "\\Bücher Ω\\中文";
+    CreateDirectoryA((folder + "\\Bücher Ω").c_str(), nullptr);
+    CreateDirectoryA(programs.c_str(), nullptr);
+    const std::string program = programs + "\\write_args.exe";
     CopyFileA(TestProgramPath("write_args.exe").c_str(), program.c_str(), FALSE);
     CreateDirectoryA((folder + "\\links").c_str(), nullptr);
     const std::string link = folder + "\\links\\args.lnk";
-    const std::string written = folder + "\\written.txt";
-    if (!Check(MakeShortcut(link, program, "written.txt \"a b\""), "a shortcut is made"))
-        return 1;
-    const std::string expected = folder + "\n" + program + "\nwritten.txt\na b\n";
-    const auto opened = [](const Brenk& brenk, const std::string& how, const char* arguments) {
+    const std::string written = programs + "\\written.txt";
+    const std::string given = "written.txt \"a b\" Ωmega 中 € „x“";
+    if (!Check(MakeShortcut(link, program, given.c_str()), "a shortcut is made")) return 1;
+    const std::string expected =
+        programs + "\n" + program + "\nwritten.txt\na b\nΩmega\n中\n€\n„x“\n";
+    const auto opened = [](const Brenk& brenk, const std::string& how,
+                           const std::string& arguments) {
         CheckText(how + ": the target's name", brenk.Text(FieldProgramName), "write_args.exe");
         CheckText(how + ": its arguments", brenk.Text(FieldCommandLine), arguments);
     };
-    {
+    for (const std::string& handed : {"\"" + program + "\" " + given, "\"" + link + "\""}) {
         DeleteFileA(written.c_str());
         Brenk brenk;
-        if (!brenk.Start(folder, "\"" + link + "\" c") || !brenk.WaitReady()) return 1;
+        if (!brenk.Start(folder, handed + " c") || !brenk.WaitReady()) return 1;
         brenk.WaitStatus(StatusTerminated);
-        opened(brenk, "handed, then those given", "written.txt \"a b\" c");
+        opened(brenk, "handed " + handed, given + " c");
         CheckText("handed: started in its folder", WrittenArguments(written), expected + "c\n");
         brenk.Close();
     }
     Brenk brenk;
     if (!brenk.Start(folder) || !brenk.WaitReady()) return 1;
-    DeleteFileA(written.c_str());
-    if (!DropFiles(brenk, {link}) || !brenk.WaitStatus(StatusOpened)) return 1;
-    opened(brenk, "dropped", "written.txt \"a b\"");
-    // Watched, it ends as "Program terminated"; unwatched it would stay at
-    // "Program started".
-    brenk.Click(ButtonStart);
-    brenk.WaitStatus(StatusTerminated);
-    CheckText("dropped: started in its folder", WrittenArguments(written), expected);
+    for (const std::string& dropped : {program, link}) {
+        DeleteFileA(written.c_str());
+        if (!DropFiles(brenk, {dropped}) || !brenk.WaitStatus(StatusOpened)) return 1;
+        if (dropped == program) SetWindowTextTo(brenk.Control(FieldCommandLine), given);
+        opened(brenk, "dropped " + dropped, given);
+        // Watched, it ends as "Program terminated"; unwatched it would stay at
+        // "Program started".
+        brenk.Click(ButtonStart);
+        brenk.WaitStatus(StatusTerminated);
+        CheckText("dropped: started in its folder", WrittenArguments(written), expected);
+    }
     if (!brenk.UseRequester(link.c_str()) || !brenk.WaitStatus(StatusOpened)) return 1;
-    opened(brenk, "chosen", "written.txt \"a b\"");
+    opened(brenk, "chosen", given);
     brenk.Close();
     return failures ? 1 : 0;
 }

@@ -31,6 +31,9 @@ TEST(ToolArguments, ProgramUnquotedArgumentsAsWrittenWithSingleBlanks) {
     read = ReadToolArguments("p\"rog ram\".exe a\" \"b \\\"x y\\\" \"say \"\"hi\"\"\" \\\\\"q r\"");
     EXPECT_EQ(read.program, "prog ram.exe");
     EXPECT_EQ(read.arguments, "a\" \"b \\\"x y\\\" \"say \"\"hi\"\"\" \\\\\"q r\"");
+    // The values a batch file is handed, one by one, as the runtime reads them.
+    EXPECT_EQ(ArgumentValues(read.arguments),
+              (std::vector<Text>{"a b", "\"x", "y\"", "say \"hi\"", "\\q r"}));
 
     // Backslashes before anything but a quote are plain; an unclosed quote
     // runs to the end.
