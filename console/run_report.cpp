@@ -4,6 +4,7 @@
 
 #include "monitor/readings.h"
 #include "measure/summary.h"
+#include "measure/texts.h"
 #include "services/encoding.h"
 
 namespace {
@@ -21,7 +22,6 @@ struct Words {
     const char* notMeasured;
     const char* noPass;
     const char* stopped;
-    const char* lastPass; // after a peak that a rise after the last pass escapes
     char decimalMark;
 };
 
@@ -38,7 +38,6 @@ const Words EnglishWords = {
     "not measured",
     "no pass taken",
     "none: watching stopped, the process runs on",
-    " (at the last pass, may be low)",
     '.',
 };
 
@@ -61,7 +60,6 @@ const Words GermanWords = {
     "nicht gemessen",
     "kein Durchgang",
     "keiner: Beobachtung beendet, der Prozess l\xE4uft weiter",
-    " (beim letzten Durchgang, evtl. zu niedrig)",
     ',',
 };
 
@@ -72,7 +70,7 @@ Words Localized(const Words& stored) {
         caption = StoredText(caption);
     for (const char** word :
          {&words.user, &words.kernel, &words.average, &words.largest, &words.range, &words.atPasses,
-          &words.every, &words.notMeasured, &words.noPass, &words.stopped, &words.lastPass})
+          &words.every, &words.notMeasured, &words.noPass, &words.stopped})
         *word = StoredText(*word);
     return words;
 }
@@ -169,7 +167,7 @@ Text RunReportText(int8_t language, const ConsoleRun& run) {
 
     // Where an ended process's peaks can no longer be read (Wine), they are
     // the last pass's, and a rise after it is missed.
-    const char* peakNote = run.ExitKnown && !facts.PeakWhole ? words.lastPass : "";
+    const char* peakNote = run.ExitKnown && !facts.PeakWhole ? PeakAtLastPassNote(language) : "";
     Text& peak = AppendBytes(lines.Add(CaptionPeakWorkingSet), facts.PeakWorkingSet, words);
     if (facts.PeakWorkingSet >= 0) peak += peakNote;
     Text& range = lines.Add(CaptionWorkingSet);
@@ -246,7 +244,7 @@ Text RunReportJson(const ConsoleRun& run) {
     return json;
 }
 
-Text StartFailureWords(const StartFailure& failure) {
+Text StartFailureWords(const RunFailure& failure) {
     Text words;
     if (failure.Code >= 0) words = "error " + IntegerToText(failure.Code);
     if (!failure.Reason.empty()) AppendText(words, (words.empty() ? "" : ": ") + failure.Reason);
@@ -255,7 +253,7 @@ Text StartFailureWords(const StartFailure& failure) {
     return words;
 }
 
-Text StartFailureJson(const StartFailure& failure) {
+Text StartFailureJson(const RunFailure& failure) {
     Text json = "{\"code\": ";
     AppendText(json, failure.Code >= 0 ? IntegerToText(failure.Code) : Text("null"));
     AppendText(json, ", \"message\": ");

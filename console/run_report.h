@@ -11,7 +11,7 @@
 
 // Why a program never ran: it was not found, could not be started, or its
 // arguments were refused. Nothing was started.
-struct StartFailure {
+struct RunFailure {
     bool Failed = false;
     int64_t Code = -1;       // the system's error; -1: none (not found, refused)
     Text Reason;             // in words, as the console's line gives it
@@ -33,7 +33,7 @@ struct ConsoleRun {
     bool Children = false;
     int64_t Processes = 1; // how many were seen
     RunFacts Facts;
-    StartFailure Failure;
+    RunFailure Failure;
 };
 
 // The captions of the text report, which the report of a benchmark shares.
@@ -70,11 +70,11 @@ Text RunReportJson(const ConsoleRun& run);
 
 // The reason of a failed start as the console's line gives it:
 // "error 193: <the system's words>; a 32-bit program", without what is unknown.
-Text StartFailureWords(const StartFailure& failure);
+Text StartFailureWords(const RunFailure& failure);
 
 // The failure as a JSON object: {"code", "message", "program_bits"}, null
 // for what is unknown.
-Text StartFailureJson(const StartFailure& failure);
+Text StartFailureJson(const RunFailure& failure);
 
 // A JSON string of the process's text: in quotation marks, escaped, UTF-8.
 Text JsonString(std::string_view text);

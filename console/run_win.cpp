@@ -92,27 +92,11 @@ int32_t ReportFailure(const RunOptions& options, ConsoleRun& run, int32_t status
 
 } // namespace
 
-StartFailure StartFailureOf(uint32_t error, const Text& path) {
-    StartFailure failure{true, error, Text(), 0};
-    char message[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, error, 0, message, sizeof message, nullptr);
-    failure.Reason.assign(message, length);
+RunFailure StartFailureOf(uint32_t error, const Text& path) {
     // A reason that names the file ("%1 is not a valid Win32 application")
     // names it by its name, not by a placeholder.
-    if (const size_t at = failure.Reason.find("%1"); at != Text::npos)
-        failure.Reason.replace(at, 2, path.substr(path.find_last_of("\\/") + 1));
-    while (!failure.Reason.empty() &&
-           std::string_view(" .\r\n").find(failure.Reason.back()) != std::string_view::npos)
-        failure.Reason.pop_back();
-    const OwnedHandle file(CreateFileA(path.c_str(), GENERIC_READ,
-                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                       0, nullptr));
-    char head[4096];
-    DWORD read = 0;
-    if (file.valid() && ReadFile(file.get(), head, sizeof head, &read, nullptr))
-        failure.ProgramBits = ImageBitsOf(std::string_view(head, read));
-    return failure;
+    return {true, error, SystemErrorText(error, path.substr(path.find_last_of("\\/") + 1)),
+            ProgramBitsOf(path)};
 }
 
 int64_t WatchRun(ConsoleRun& run, RunRecord& record, const RunOptions& options, HANDLE process,

@@ -17,7 +17,7 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop);
 
 // Why the program at path could not be started, the system's error given:
 // its words for it, and the program's bits from its header.
-StartFailure StartFailureOf(uint32_t error, const Text& path);
+RunFailure StartFailureOf(uint32_t error, const Text& path);
 
 // English, unless a Brenk.ini here says Language=0 as the window reads it.
 int8_t ReportLanguage();

@@ -31,7 +31,7 @@ struct Benchmark {
     bool Compare = false;
     std::vector<BenchCommand> Commands;
     // A command that could not be started, which stopped the runs there.
-    StartFailure Failure;
+    RunFailure Failure;
     Text FailedCommand;
 };
 

@@ -73,7 +73,8 @@ const char* const EnglishBlock[LanguageBlockTexts] = {
 const char* const HistoryTitles[2] = {"Verlauf", "History"};
 const char* const HistoryMenuItems[2] = {"&Verlauf...", "&History..."};
 
-const char* const PeakNotes[2] = {" (beim letzten Durchgang)", " (at the last pass)"};
+const char* const PeakNotes[2] = {" (beim letzten Durchgang, evtl. zu niedrig)",
+                                   " (at the last pass, may be low)"};
 
 } // namespace
 

@@ -26,5 +26,5 @@ const char* CurrentCaption(int8_t language);
 
 // The mark after a peak that was read at the last pass rather than after the
 // end (where the system keeps no peak of an ended process): a rise after
-// that pass is missing from it. Both programs show it: " (at the last pass)".
+// that pass is missing from it. Both programs show it: " (at the last pass, may be low)".
 const char* PeakAtLastPassNote(int8_t language);

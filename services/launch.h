@@ -27,11 +27,6 @@ OwnedHandle OpenForWatching(uint32_t id);
 // Empty when there is none.
 Text FindProgram(const Text& name);
 
-// Why a program could not be started, for a person: the system's text for
-// error (in the system's language) and, where its file is a Windows program,
-// whether it is a 32-bit or a 64-bit one.
-Text StartFailureText(uint32_t error, const Text& path);
-
 // The system's text for error, in the system's language, without the line
 // break and full stop it ends in, insert in place of its "%1"; empty when
 // the system has none.

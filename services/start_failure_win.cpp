@@ -36,12 +36,3 @@ int32_t ProgramBitsOf(const Text& path) {
     if (!file.valid() || !ReadFile(file.get(), head, sizeof head, &read, nullptr)) return 0;
     return ImageBitsOf(std::string_view(head, read));
 }
-
-Text StartFailureText(uint32_t error, const Text& path) {
-    Text text = "error " + IntegerToText(static_cast<int64_t>(error));
-    const Text reason = SystemErrorText(error, path);
-    if (!reason.empty()) AppendText(text, ": " + reason);
-    const int32_t bits = ProgramBitsOf(path);
-    if (bits != 0) AppendText(text, "; a " + IntegerToText(bits) + "-bit program");
-    return text;
-}
