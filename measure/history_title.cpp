@@ -1,17 +1,10 @@
 #include "measure/history_title.h"
 
+#include "measure/reading_log.h"
 #include "measure/summary.h"
 #include "services/encoding.h"
 
 namespace {
-
-// value in at least width digits, led by zeros: printf's machinery would
-// cost each program more than the rest of the title together.
-Text Digits(int32_t value, size_t width) {
-    Text digits = IntegerToText(value);
-    if (digits.size() < width) digits.insert(0, width - digits.size(), '0');
-    return digits;
-}
 
 const char* Dash() {
     return ProcessTextIsUtf8() ? " \xE2\x80\x93 " : " - ";
@@ -24,11 +17,11 @@ std::string_view FileNameOf(std::string_view path) {
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-Text RunTitle(int8_t language, std::string_view programPath, const CivilTime& start,
+Text RunTitle(int8_t language, std::string_view programPath, const LocalTime& start,
               std::optional<uint64_t> runMs) {
-    const Text when = Digits(start.Year, 4) + "-" + Digits(start.Month, 2) + "-" +
-                      Digits(start.Day, 2) + " " + Digits(start.Hour, 2) + ":" +
-                      Digits(start.Minute, 2);
+    // The log's own time, to the minute: "2026-12-10 05:10".
+    Text when = IsoTimeText(start).substr(0, 16);
+    when[10] = ' ';
     // A watched process whose image could not be named has only the rest.
     Text title(FileNameOf(programPath));
     if (!title.empty()) title += Dash();

@@ -6,16 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "measure/reading_types.h"
 #include "services/text.h"
-
-// A local date and time to the minute.
-struct CivilTime {
-    int32_t Year = 0;
-    int32_t Month = 0;
-    int32_t Day = 0;
-    int32_t Hour = 0;
-    int32_t Minute = 0;
-};
 
 // The part of a path after its last folder: "C:\tools\app.exe" gives "app.exe".
 std::string_view FileNameOf(std::string_view path);
@@ -24,7 +16,7 @@ std::string_view FileNameOf(std::string_view path);
 // start's local date and time, the run time (when given) as the summary
 // writes it in language; without a name, from the date on. The dash is the
 // process's own when its text is UTF-8, else "-".
-Text RunTitle(int8_t language, std::string_view programPath, const CivilTime& start,
+Text RunTitle(int8_t language, std::string_view programPath, const LocalTime& start,
               std::optional<uint64_t> runMs);
 
 // A window's caption followed by the run's title: "History – app.exe – ...".

@@ -56,7 +56,7 @@ bool AppendWholeLine(HANDLE file, std::string_view line, bool lead) {
     return whole;
 }
 
-LogTime LocalLogTime() {
+LocalTime LocalLogTime() {
     SYSTEMTIME now{};
     GetLocalTime(&now);
     return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};

@@ -25,4 +25,4 @@ OwnedHandle OpenLog(const char* path);
 bool AppendWholeLine(HANDLE file, std::string_view line, bool lead = false);
 
 // The local time of now, for a row.
-LogTime LocalLogTime();
+LocalTime LocalLogTime();

@@ -30,7 +30,7 @@ Text LogStartLine(int8_t language, std::string_view commandLine) {
     return line;
 }
 
-Text IsoTimeText(const LogTime& time) {
+Text IsoTimeText(const LocalTime& time) {
     Text text;
     AppendPadded(text, time.year, 4);
     AppendText(text, "-");
@@ -46,7 +46,7 @@ Text IsoTimeText(const LogTime& time) {
     return text;
 }
 
-Text LogRowLine(const LogTime& time, uint64_t msSinceStart, const Readings& readings) {
+Text LogRowLine(const LocalTime& time, uint64_t msSinceStart, const Readings& readings) {
     Text line = IsoTimeText(time);
     AppendText(line, ",");
     AppendText(line, IntegerToText(static_cast<int64_t>(msSinceStart)));

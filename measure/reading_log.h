@@ -8,11 +8,6 @@
 #include "measure/reading_types.h"
 #include "services/text.h"
 
-// A local time of day and date as the log writes it.
-struct LogTime {
-    int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-};
-
 // The header a new or empty log file begins with, ending in "\r\n".
 constexpr std::string_view LogHeaderLine() {
     return "Time,Milliseconds,CPU Current,CPU Minimum,CPU Maximum,"
@@ -27,7 +22,7 @@ Text LogStartLine(int8_t language, std::string_view commandLine);
 // the start, then CPU current, minimum, maximum and RAM current, minimum,
 // maximum as plain integers, a figure not available (negative) as an empty
 // field; ending in "\r\n".
-Text LogRowLine(const LogTime& time, uint64_t msSinceStart, const Readings& readings);
+Text LogRowLine(const LocalTime& time, uint64_t msSinceStart, const Readings& readings);
 
 // "YYYY-MM-DDTHH:MM:SS".
-Text IsoTimeText(const LogTime& time);
+Text IsoTimeText(const LocalTime& time);

@@ -45,3 +45,8 @@ enum CpuScaleMode : int8_t {
     CpuScaleMachine = 1,    // percent of the whole machine, 0..100
     CpuScaleOneOpen = 2,    // percent of one processor, no upper limit
 };
+
+// A local date and time of day, as the log and the graph's title write it.
+struct LocalTime {
+    int32_t year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+};

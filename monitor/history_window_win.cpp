@@ -131,7 +131,7 @@ const RunRecord& Record() {
 // so far.
 struct Caption {
     uint64_t StartTick = 0;
-    CivilTime Started;
+    LocalTime Started;
     Text Program;
     Text Shown; // what the window's caption reads, as set here
 };

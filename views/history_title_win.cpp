@@ -4,7 +4,7 @@
 
 #include "measure/summary.h"
 
-CivilTime LocalTimeOfTick(uint64_t startTick) {
+LocalTime LocalTimeOfTick(uint64_t startTick) {
     // The tick clock has no date: the start is as long before the wall
     // clock's now as it is before the tick's.
     FILETIME now{};
@@ -20,5 +20,5 @@ CivilTime LocalTimeOfTick(uint64_t startTick) {
     if (!FileTimeToSystemTime(&start, &universal) ||
         !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
         return {};
-    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute};
+    return {local.wYear, local.wMonth, local.wDay, local.wHour, local.wMinute, local.wSecond};
 }

@@ -7,4 +7,4 @@
 #include "measure/history_title.h"
 
 // The local date and time of startTick, a moment of GetTickCount64's clock.
-CivilTime LocalTimeOfTick(uint64_t startTick);
+LocalTime LocalTimeOfTick(uint64_t startTick);

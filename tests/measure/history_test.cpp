@@ -153,7 +153,7 @@ TEST(HistoryAxes, LabelsOfTheExtremesStayClearOfTheCurve) {
 
 // Whichever dash the process's text allows.
 TEST(HistoryTitle, NamesTheProgramItsStartAndItsRunTime) {
-    const CivilTime start{2026, 12, 10, 5, 7};
+    const LocalTime start{2026, 12, 10, 5, 7};
     const auto either = [](const Text& text, const char* hyphens) {
         Text dashed = hyphens;
         for (size_t at; (at = dashed.find(" - ")) != Text::npos;)
