@@ -38,6 +38,9 @@ class AccumulatedTimes {
 struct LinuxProcessStat {
     bool Valid = false;
     std::string_view Name;  // the short command name between the parentheses
+    char State = 0;         // 'R', 'S', ...; 'Z' and 'X' once the process has ended
+    uint64_t MinorFaults = 0; // minflt: page faults served without the disk
+    uint64_t MajorFaults = 0; // majflt
     uint64_t UserTicks = 0; // utime, in clock ticks
     uint64_t SystemTicks = 0;
     uint64_t StartTicks = 0; // starttime: clock ticks after boot
