@@ -144,3 +144,13 @@ IoFigures ProcessTracker::IoTotal() const {
         AddIo(total, list_.At(i).Io);
     return total;
 }
+
+CpuTimes ProcessTracker::TimesTotal() const {
+    CpuTimes total;
+    for (size_t i = 0; i < list_.Size(); ++i) {
+        const ProcessEntry entry = list_.At(i);
+        total.Kernel += static_cast<uint64_t>(std::max<int64_t>(entry.Kernel100ns, 0));
+        total.User += static_cast<uint64_t>(std::max<int64_t>(entry.User100ns, 0));
+    }
+    return total;
+}

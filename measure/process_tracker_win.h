@@ -55,8 +55,10 @@ class ProcessTracker {
     // Live processes followed now.
     size_t LiveCount() const { return live_.size(); }
     const ProcessList& List() const { return list_; }
-    // The I/O of every process met, ended ones with their last figures.
+    // The I/O and the processor times of every process met, ended ones with
+    // their last figures.
     IoFigures IoTotal() const;
+    CpuTimes TimesTotal() const;
 
   private:
     void Start(uint32_t pid);

@@ -107,6 +107,14 @@ WatchReading Watch::ReadJob() {
     if (reading.Times.Kernel + reading.Times.User == 0 &&
         !ReadThreadTimes(members_, threads_, &reading.Times))
         reading.Times = threads_.Total();
+    // Under Wine the threads are read only at the passes, so a process that
+    // lives between two is missed; the tracked processes, read as they run,
+    // count it.
+    if (tracker_ && RunningUnderWine()) {
+        const CpuTimes tracked = tracker_->TimesTotal();
+        if (tracked.Kernel + tracked.User > reading.Times.Kernel + reading.Times.User)
+            reading.Times = tracked;
+    }
     reading.Clock = FineClock();
     if (!memory_) return reading;
     JobMemoryPass pass;
