@@ -18,13 +18,12 @@ int main(int argc, char** argv) {
     if (file == INVALID_HANDLE_VALUE) return 1;
     bool whole = true;
     DWORD done = 0;
+    const DWORD size = static_cast<DWORD>(block.size());
     for (long long i = 0; i < megabytes && whole; ++i)
-        whole = WriteFile(file, block.data(), static_cast<DWORD>(block.size()), &done, nullptr) &&
-                done == block.size();
+        whole = WriteFile(file, block.data(), size, &done, nullptr) && done == size;
     SetFilePointer(file, 0, nullptr, FILE_BEGIN);
     for (long long i = 0; i < megabytes && whole; ++i)
-        whole = ReadFile(file, block.data(), static_cast<DWORD>(block.size()), &done, nullptr) &&
-                done == block.size();
+        whole = ReadFile(file, block.data(), size, &done, nullptr) && done == size;
     CloseHandle(file);
     if (hold > 0) Sleep(static_cast<DWORD>(hold));
     return whole ? 0 : 1;
