@@ -43,8 +43,8 @@ TEST(ProcessList, EachProcessItsOwnFiguresAndANumberUsedAgainIsANewProcess) {
     EXPECT_EQ(LargestProcesses(list, 0).back(), 0u) << "not measured goes last";
 }
 
-// A build of 100 000 processes, a few programs run many times, stays small.
-TEST(ProcessList, AHundredThousandProcessesFitInAFewMegabytes) {
+// 100 000 processes of a few programs: 88 bytes each, and the room to grow.
+TEST(ProcessList, AHundredThousandProcessesTakeUnderTwelveMegabytes) {
     ProcessList list;
     const char* names[] = {"cc1plus.exe", "as.exe", "ld.exe", "make.exe"};
     for (uint32_t i = 0; i < 100'000; ++i) {
