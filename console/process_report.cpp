@@ -26,18 +26,36 @@ struct Words {
 };
 
 const Words EnglishWords = {
-    "Read", "Written", "Other I/O", "Page faults", " operations", "not measured",
-    "Processes, largest peak working set first: ", " of ",
+    "Read",
+    "Written",
+    "Other I/O",
+    "Page faults",
+    " operations",
+    "not measured",
+    "Processes, largest peak working set first: ",
+    " of ",
     {"Peak working set", "Processor time", "Read", "Written", "Exit code", "PID", "Name"},
-    "running", ',', '.',
+    "running",
+    ',',
+    '.',
 };
 
 const Words GermanWords = {
-    "Gelesen", "Geschrieben", "Andere E/A", "Seitenfehler", " Vorg\xE4nge", "nicht gemessen",
-    "Prozesse, gr\xF6\xDFter h\xF6" "chster Working-Set zuerst: ", " von ",
-    {"H\xF6" "chster Working-Set", "Prozessorzeit", "Gelesen", "Geschrieben", "Exit-Code", "PID",
-     "Name"},
-    "l\xE4uft", '.', ',',
+    "Gelesen",
+    "Geschrieben",
+    "Andere E/A",
+    "Seitenfehler",
+    " Vorg\xE4nge",
+    "nicht gemessen",
+    "Prozesse, gr\xF6\xDFter h\xF6"
+    "chster Working-Set zuerst: ",
+    " von ",
+    {"H\xF6"
+     "chster Working-Set",
+     "Prozessorzeit", "Gelesen", "Geschrieben", "Exit-Code", "PID", "Name"},
+    "l\xE4uft",
+    '.',
+    ',',
 };
 
 Text Grouped(int64_t value, const Words& words) {
@@ -59,7 +77,8 @@ Text Seconds(int64_t hundreds, const Words& words) {
 Text Transfer(int64_t bytes, int64_t operations, const Words& words) {
     if (bytes < 0) return StoredText(words.notMeasured);
     Text text = Grouped(bytes, words) + " Bytes";
-    if (operations >= 0) (text += " in ") += Grouped(operations, words) += StoredText(words.operations);
+    if (operations >= 0)
+        (text += " in ") += Grouped(operations, words) += StoredText(words.operations);
     return text;
 }
 
@@ -149,8 +168,9 @@ Text ProcessReportText(int8_t language, const ConsoleRun& run, int32_t width) {
     if (!run.Children) return text;
 
     const std::vector<size_t> rows = LargestProcesses(run.Tree, run.ProcessRows);
-    ((((text += StoredText(words.processes)) += Grouped(static_cast<int64_t>(rows.size()), words)) +=
-      StoredText(words.shown)) += Grouped(static_cast<int64_t>(run.Tree.Size()), words)) += "\r\n";
+    ((((text += StoredText(words.processes)) +=
+       Grouped(static_cast<int64_t>(rows.size()), words)) += StoredText(words.shown)) +=
+     Grouped(static_cast<int64_t>(run.Tree.Size()), words)) += "\r\n";
     Cells header;
     std::array<int32_t, 7> widths{};
     for (int i = 0; i < 7; ++i) {
@@ -169,8 +189,9 @@ Text ProcessReportText(int8_t language, const ConsoleRun& run, int32_t width) {
             timed ? Seconds(entry.User100ns + entry.Kernel100ns, words) : Text("-"),
             bytes(entry.Io.ReadBytes),
             bytes(entry.Io.WriteBytes),
-            entry.Running() ? Text(StoredText(words.running))
-                            : entry.ExitCode < 0 ? Text("-") : IntegerToText(entry.ExitCode),
+            entry.Running()      ? Text(StoredText(words.running))
+            : entry.ExitCode < 0 ? Text("-")
+                                 : IntegerToText(entry.ExitCode),
             IntegerToText(entry.Pid),
             Text(entry.Name),
         };

@@ -25,8 +25,8 @@ struct ConsoleRun {
     bool Children = false;
     int64_t Processes = 1; // how many were seen
     RunFacts Facts;
-    IoFigures Io;        // the program's, or with the tree the whole tree's
-    ProcessList Tree;    // with the tree: each of its processes
+    IoFigures Io;            // the program's, or with the tree the whole tree's
+    ProcessList Tree;        // with the tree: each of its processes
     size_t ProcessRows = 10; // rows of the text report's table of processes; 0: all
 };
 

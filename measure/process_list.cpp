@@ -4,29 +4,46 @@
 
 namespace {
 
-constexpr uint32_t Unknown32 = UINT32_MAX;
-
-// A figure of 100 ns units kept in whole ms; a peak in KiB (memory comes in
-// pages): 32 bits hold 49 days of processor time and 4 TiB.
-uint32_t Narrow(int64_t value, int64_t unit) {
-    if (value < 0) return Unknown32;
-    return static_cast<uint32_t>(std::min<int64_t>(value / unit, Unknown32 - 1));
-}
-
-int64_t Widen(uint32_t value, int64_t unit) {
-    return value == Unknown32 ? -1 : static_cast<int64_t>(value) * unit;
-}
-
+constexpr uint32_t LiveMark = 0x80000000u;
 constexpr int64_t Ms100ns = 10'000;
-constexpr int64_t KiB = 1024;
+
+// A figure that may be unknown (-1) goes as value + 1: 0 is unknown.
+void Put(std::vector<uint8_t>& bytes, int64_t value) {
+    auto left = static_cast<uint64_t>(value + 1);
+    while (left >= 0x80) {
+        bytes.push_back(static_cast<uint8_t>(left | 0x80));
+        left >>= 7;
+    }
+    bytes.push_back(static_cast<uint8_t>(left));
+}
+
+int64_t Take(const std::vector<uint8_t>& bytes, size_t& at) {
+    uint64_t value = 0;
+    for (int shift = 0; at < bytes.size(); shift += 7) {
+        const uint8_t byte = bytes[at++];
+        value |= static_cast<uint64_t>(byte & 0x7F) << shift;
+        if (!(byte & 0x80)) break;
+    }
+    return static_cast<int64_t>(value) - 1;
+}
+
+// Processor times in whole ms, as every report gives them.
+int64_t WholeMs(int64_t hundreds) {
+    return hundreds < 0 ? -1 : hundreds / Ms100ns * Ms100ns;
+}
 
 } // namespace
 
+ProcessList::Running* ProcessList::Find(uint32_t pid) {
+    for (Running& live : live_)
+        if (live.Entry.Pid == pid) return &live;
+    return nullptr;
+}
 
-int64_t ProcessList::Find(uint32_t pid) const {
-    for (uint32_t index : live_)
-        if (rows_[index].Pid == pid) return index;
-    return -1;
+const ProcessList::Running* ProcessList::Find(uint32_t pid) const {
+    for (const Running& live : live_)
+        if (live.Entry.Pid == pid) return &live;
+    return nullptr;
 }
 
 // A build runs the same few programs many times: each name is kept once.
@@ -37,81 +54,103 @@ uint32_t ProcessList::NameIndex(std::string_view name) {
 }
 
 void ProcessList::Started(uint32_t pid, uint32_t parentPid, std::string_view name, uint64_t ms) {
-    if (Find(pid) >= 0) return;
-    Row row;
-    row.Name = NameIndex(name);
-    row.Pid = pid;
-    row.ParentPid = parentPid;
-    row.StartMs = static_cast<uint32_t>(std::min<uint64_t>(ms, Unknown32 - 1));
-    live_.push_back(static_cast<uint32_t>(rows_.size()));
-    rows_.push_back(row);
+    if (Find(pid)) return;
+    Running live{static_cast<uint32_t>(where_.size()), NameIndex(name), {}};
+    live.Entry.Pid = pid;
+    live.Entry.ParentPid = parentPid;
+    live.Entry.StartMs = static_cast<int64_t>(std::min<uint64_t>(ms, INT32_MAX));
+    where_.push_back(LiveMark | static_cast<uint32_t>(live_.size()));
+    live_.push_back(live);
 }
 
 void ProcessList::Named(uint32_t pid, std::string_view name) {
-    const int64_t index = Find(pid);
-    if (index >= 0) rows_[static_cast<size_t>(index)].Name = NameIndex(name);
+    if (Running* live = Find(pid)) live->Name = NameIndex(name);
 }
 
 void ProcessList::Update(uint32_t pid, const ProcessFigures& figures) {
-    const int64_t index = Find(pid);
-    if (index < 0) return;
-    Row& row = rows_[static_cast<size_t>(index)];
+    Running* live = Find(pid);
+    if (!live) return;
+    ProcessEntry& entry = live->Entry;
     if (figures.TimesRead) {
-        row.UserMs = Narrow(static_cast<int64_t>(figures.Times.User), Ms100ns);
-        row.KernelMs = Narrow(static_cast<int64_t>(figures.Times.Kernel), Ms100ns);
+        entry.User100ns = WholeMs(static_cast<int64_t>(figures.Times.User));
+        entry.Kernel100ns = WholeMs(static_cast<int64_t>(figures.Times.Kernel));
     }
     // A peak read as 0 is no reading: a process that ran held memory.
-    const auto peak = [](uint32_t& kept, int64_t read) {
-        if (read > 0 && (kept == Unknown32 || Narrow(read, KiB) > kept)) kept = Narrow(read, KiB);
-    };
-    peak(row.PeakWorkingSetKiB, figures.PeakWorkingSet);
-    peak(row.PeakPrivateKiB, figures.PeakPrivate);
+    entry.PeakWorkingSet =
+        std::max(entry.PeakWorkingSet, figures.PeakWorkingSet > 0 ? figures.PeakWorkingSet : -1);
+    entry.PeakPrivate =
+        std::max(entry.PeakPrivate, figures.PeakPrivate > 0 ? figures.PeakPrivate : -1);
     const IoFigures& io = figures.Io;
-    const int64_t bytes[3] = {io.ReadBytes, io.WriteBytes, io.OtherBytes};
-    const int64_t counts[4] = {io.ReadOperations, io.WriteOperations, io.OtherOperations,
-                               io.PageFaults};
-    for (int i = 0; i < 3; ++i)
-        if (bytes[i] >= 0) row.Bytes[i] = static_cast<uint64_t>(bytes[i]);
-    for (int i = 0; i < 4; ++i)
-        if (counts[i] >= 0) row.Counts[i] = Narrow(counts[i], 1);
+    int64_t* kept[] = {&entry.Io.ReadBytes,       &entry.Io.WriteBytes,
+                       &entry.Io.OtherBytes,      &entry.Io.ReadOperations,
+                       &entry.Io.WriteOperations, &entry.Io.OtherOperations,
+                       &entry.Io.PageFaults};
+    const int64_t read[] = {io.ReadBytes,      io.WriteBytes,      io.OtherBytes,
+                            io.ReadOperations, io.WriteOperations, io.OtherOperations,
+                            io.PageFaults};
+    for (int i = 0; i < 7; ++i)
+        if (read[i] >= 0) *kept[i] = read[i];
 }
 
 void ProcessList::Ended(uint32_t pid, uint64_t ms, int64_t exitCode) {
-    const int64_t index = Find(pid);
-    if (index < 0) return;
-    Row& row = rows_[static_cast<size_t>(index)];
-    row.EndMs = static_cast<uint32_t>(std::min<uint64_t>(std::max<uint64_t>(ms, row.StartMs),
-                                                         Unknown32 - 1));
-    row.ExitKnown = exitCode >= 0;
-    row.ExitCode = static_cast<uint32_t>(exitCode);
-    std::erase(live_, static_cast<uint32_t>(index));
+    Running* live = Find(pid);
+    if (!live) return;
+    const ProcessEntry& entry = live->Entry;
+    const auto end = static_cast<int64_t>(std::min<uint64_t>(ms, INT32_MAX));
+    where_[live->Index] = static_cast<uint32_t>(ended_.size());
+    for (const int64_t value :
+         {static_cast<int64_t>(live->Name), static_cast<int64_t>(entry.Pid),
+          static_cast<int64_t>(entry.ParentPid), entry.StartMs,
+          std::max(end, entry.StartMs) - entry.StartMs, exitCode,
+          entry.User100ns < 0 ? -1 : entry.User100ns / Ms100ns,
+          entry.Kernel100ns < 0 ? -1 : entry.Kernel100ns / Ms100ns, entry.PeakWorkingSet,
+          entry.PeakPrivate, entry.Io.ReadBytes, entry.Io.WriteBytes, entry.Io.OtherBytes,
+          entry.Io.ReadOperations, entry.Io.WriteOperations, entry.Io.OtherOperations,
+          entry.Io.PageFaults})
+        Put(ended_, value);
+    // The last live process takes the ended one's place.
+    const size_t slot = static_cast<size_t>(live - live_.data());
+    if (slot + 1 != live_.size()) {
+        live_[slot] = live_.back();
+        where_[live_[slot].Index] = LiveMark | static_cast<uint32_t>(slot);
+    }
+    live_.pop_back();
+}
+
+ProcessEntry ProcessList::Decode(size_t at) const {
+    ProcessEntry entry;
+    entry.Name = names_[static_cast<size_t>(Take(ended_, at))];
+    entry.Pid = static_cast<uint32_t>(Take(ended_, at));
+    entry.ParentPid = static_cast<uint32_t>(Take(ended_, at));
+    entry.StartMs = Take(ended_, at);
+    entry.EndMs = entry.StartMs + Take(ended_, at);
+    entry.ExitCode = Take(ended_, at);
+    const auto time = [&] {
+        const int64_t ms = Take(ended_, at);
+        return ms < 0 ? -1 : ms * Ms100ns;
+    };
+    entry.User100ns = time();
+    entry.Kernel100ns = time();
+    for (int64_t* figure :
+         {&entry.PeakWorkingSet, &entry.PeakPrivate, &entry.Io.ReadBytes, &entry.Io.WriteBytes,
+          &entry.Io.OtherBytes, &entry.Io.ReadOperations, &entry.Io.WriteOperations,
+          &entry.Io.OtherOperations, &entry.Io.PageFaults})
+        *figure = Take(ended_, at);
+    return entry;
 }
 
 ProcessEntry ProcessList::At(size_t index) const {
-    const Row& row = rows_[index];
-    ProcessEntry entry;
-    entry.Name = names_[row.Name];
-    entry.Pid = row.Pid;
-    entry.ParentPid = row.ParentPid;
-    entry.StartMs = row.StartMs;
-    entry.EndMs = Widen(row.EndMs, 1);
-    entry.ExitCode = row.ExitKnown ? static_cast<int64_t>(row.ExitCode) : -1;
-    entry.User100ns = Widen(row.UserMs, Ms100ns);
-    entry.Kernel100ns = Widen(row.KernelMs, Ms100ns);
-    entry.PeakWorkingSet = Widen(row.PeakWorkingSetKiB, KiB);
-    entry.PeakPrivate = Widen(row.PeakPrivateKiB, KiB);
-    const auto bytes = [](uint64_t value) {
-        return value == UINT64_MAX ? int64_t{-1} : static_cast<int64_t>(value);
-    };
-    entry.Io = {bytes(row.Bytes[0]),        bytes(row.Bytes[1]),        bytes(row.Bytes[2]),
-                Widen(row.Counts[0], 1), Widen(row.Counts[1], 1), Widen(row.Counts[2], 1),
-                Widen(row.Counts[3], 1)};
+    const uint32_t where = where_[index];
+    if (!(where & LiveMark)) return Decode(where);
+    const Running& live = live_[where & ~LiveMark];
+    ProcessEntry entry = live.Entry;
+    entry.Name = names_[live.Name];
     return entry;
 }
 
 size_t ProcessList::Bytes() const {
-    size_t bytes = rows_.capacity() * sizeof(Row) + live_.capacity() * sizeof(uint32_t) +
-                   names_.capacity() * sizeof(std::string);
+    size_t bytes = where_.capacity() * sizeof(uint32_t) + ended_.capacity() +
+                   live_.capacity() * sizeof(Running) + names_.capacity() * sizeof(std::string);
     for (const std::string& name : names_)
         bytes += name.capacity();
     return bytes;

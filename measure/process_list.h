@@ -1,7 +1,6 @@
 // Every process of a watched tree, however short, with its own figures: kept
-// compact so that a build of 100 000 processes holds about 11 MB (names kept
-// once each, times in ms, peaks in KiB, in 32 bits where a process's figure
-// fits).
+// compact so that a build of 100 000 processes holds a few MB (names kept
+// once each, the figures of an ended process packed).
 #pragma once
 
 #include <cstdint>
@@ -51,35 +50,31 @@ class ProcessList {
     // The process ended at ms with its exit code (-1: unknown).
     void Ended(uint32_t pid, uint64_t ms, int64_t exitCode);
 
-    size_t Size() const { return rows_.size(); }
+    size_t Size() const { return where_.size(); }
     ProcessEntry At(size_t index) const;
-    bool Live(uint32_t pid) const { return Find(pid) >= 0; }
+    bool Live(uint32_t pid) const { return Find(pid) != nullptr; }
     // Bytes the list holds, its names too.
     size_t Bytes() const;
 
   private:
-    // Times in ms, peaks in KiB, UINT32_MAX (bytes UINT64_MAX): not measured.
-    struct Row {
-        uint32_t Name = 0; // index into names_
-        uint32_t Pid = 0;
-        uint32_t ParentPid = 0;
-        uint32_t StartMs = 0;
-        uint32_t EndMs = UINT32_MAX;
-        uint32_t ExitCode = 0;
-        bool ExitKnown = false;
-        uint32_t UserMs = UINT32_MAX;
-        uint32_t KernelMs = UINT32_MAX;
-        uint32_t PeakWorkingSetKiB = UINT32_MAX;
-        uint32_t PeakPrivateKiB = UINT32_MAX;
-        // Bytes whole (a process may move more than 4 GiB); counts in 32 bits.
-        uint64_t Bytes[3] = {UINT64_MAX, UINT64_MAX, UINT64_MAX}; // read, write, other
-        uint32_t Counts[4] = {UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT32_MAX}; // operations, faults
+    // A live process: its figures whole, its name by index into names_.
+    struct Running {
+        uint32_t Index; // in the list
+        uint32_t Name;
+        ProcessEntry Entry;
     };
-    int64_t Find(uint32_t pid) const;
-    uint32_t NameIndex(std::string_view name); // the index of the live process of that number; -1
+    Running* Find(uint32_t pid);
+    const Running* Find(uint32_t pid) const;
+    uint32_t NameIndex(std::string_view name);
+    ProcessEntry Decode(size_t at) const;
 
-    std::vector<Row> rows_;
-    std::vector<uint32_t> live_; // indices into rows_ of the processes still running
+    // Per process: where its figures are, an offset into ended_, or with
+    // LiveMark the index in live_.
+    std::vector<uint32_t> where_;
+    // An ended process's figures never change: each is packed as numbers of
+    // 7 bits a byte, the most build processes use 40 bytes or so.
+    std::vector<uint8_t> ended_;
+    std::vector<Running> live_;
     std::vector<std::string> names_;
 };
 

@@ -74,8 +74,8 @@ uint64_t ProcessTracker::Ms() const {
 bool ProcessTracker::Take(uint32_t waitMs) {
     if (!port_.valid()) return false;
     bool empty = false;
-    for (JobNotice notice = NextJobNotice(port_.get(), waitMs);
-         notice.Kind != JobNoticeKind::None; notice = NextJobNotice(port_.get(), 0)) {
+    for (JobNotice notice = NextJobNotice(port_.get(), waitMs); notice.Kind != JobNoticeKind::None;
+         notice = NextJobNotice(port_.get(), 0)) {
         if (notice.Kind == JobNoticeKind::Started) Start(notice.Pid);
         if (notice.Kind == JobNoticeKind::Ended) End(notice.Pid);
         empty = empty || notice.Kind == JobNoticeKind::Empty;
@@ -114,8 +114,9 @@ bool ProcessTracker::Name(TrackedProcess& process) {
 }
 
 void ProcessTracker::End(uint32_t pid) {
-    const auto found = std::find_if(live_.begin(), live_.end(),
-                                    [pid](const TrackedProcess& process) { return process.Pid == pid; });
+    const auto found =
+        std::find_if(live_.begin(), live_.end(),
+                     [pid](const TrackedProcess& process) { return process.Pid == pid; });
     if (found == live_.end()) return;
     if (found->Counted) {
         ProcessFigures figures;

@@ -42,7 +42,8 @@ WatchReading Watch::ReadAfterEnd() {
 }
 
 void Watch::TrackProcesses(uint64_t startMs, FiguresReader reader) {
-    if (job_ && !tracker_) tracker_ = std::make_unique<ProcessTracker>(job_, memory_, startMs, reader);
+    if (job_ && !tracker_)
+        tracker_ = std::make_unique<ProcessTracker>(job_, memory_, startMs, reader);
 }
 
 WatchReading Watch::ReadProcess(bool ended) {

@@ -70,10 +70,14 @@ JobNotice NextJobNotice(void* port, uint32_t waitMs) {
     // The process's number comes in the place of the overlapped structure.
     const auto pid = static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(detail));
     switch (message) {
-    case JOB_OBJECT_MSG_NEW_PROCESS: return {JobNoticeKind::Started, pid};
+    case JOB_OBJECT_MSG_NEW_PROCESS:
+        return {JobNoticeKind::Started, pid};
     case JOB_OBJECT_MSG_EXIT_PROCESS:
-    case JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS: return {JobNoticeKind::Ended, pid};
-    case JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO: return {JobNoticeKind::Empty, 0};
-    default: return {JobNoticeKind::Other, 0};
+    case JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS:
+        return {JobNoticeKind::Ended, pid};
+    case JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO:
+        return {JobNoticeKind::Empty, 0};
+    default:
+        return {JobNoticeKind::Other, 0};
     }
 }

@@ -19,9 +19,10 @@ int64_t Field(std::string_view text, std::string_view name) {
         while (!value.empty() && value.front() == ' ')
             value.remove_prefix(1);
         int64_t number = -1;
-        const auto [rest, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+        const auto [rest, error] =
+            std::from_chars(value.data(), value.data() + value.size(), number);
         return error == std::errc() && rest == value.data() + value.size() && number >= 0 ? number
-                                                                                         : -1;
+                                                                                          : -1;
     }
     return -1;
 }

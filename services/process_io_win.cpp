@@ -29,7 +29,8 @@ IoFigures ProcessIo::Read() {
         char io[1024];
         char stat[1024];
         if (!linuxIo_.valid() || !linuxStat_.valid()) return {};
-        return ParseLinuxIo(ReadLinuxText(linuxIo_.get(), io), ReadLinuxText(linuxStat_.get(), stat));
+        return ParseLinuxIo(ReadLinuxText(linuxIo_.get(), io),
+                            ReadLinuxText(linuxStat_.get(), stat));
     }
     IoFigures figures;
     IO_COUNTERS io{};

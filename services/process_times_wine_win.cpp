@@ -34,7 +34,6 @@ OwnedHandle OpenLinuxFile(std::string_view name, std::string_view tail = {}) {
                                    OPEN_EXISTING, 0, nullptr));
 }
 
-
 // Reads from the start into buffer: a file of /proc is made afresh at each
 // read from 0. Empty when it cannot be read.
 std::string_view ReadFromStart(HANDLE file, char (&buffer)[1024]) {

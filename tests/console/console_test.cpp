@@ -51,8 +51,7 @@ TEST(RunOptions, EachFaultIsOneLineAndAProgramKeepsItsOwnOptions) {
     }
     RunOptions options;
     EXPECT_EQ(Parse({"--interval=50", "--children", "--processes", "all", "--cpu-scale", "2",
-                     "--plot-size", "640x480",
-                     "--json", "-", "--", "--quiet", "-x"},
+                     "--plot-size", "640x480", "--json", "-", "--", "--quiet", "-x"},
                     options),
               "");
     EXPECT_EQ(options.IntervalMs, 50);
@@ -158,8 +157,9 @@ TEST(RunReport, JsonHoldsEveryKeyEscapedAndUnmeasuredAsNull) {
               "  \"peak_working_set_bytes\": null,\n  \"working_set_minimum_bytes\": null,\n"
               "  \"working_set_maximum_bytes\": null,\n  \"peak_private_bytes\": null,\n"
               "  \"passes\": 2,\n  \"interval_ms\": 1000,\n  \"cpu_scale\": 1,\n"
-              "  \"io_read_bytes\": null,\n  \"io_write_bytes\": null,\n  \"io_other_bytes\": null,\n"
-              "  \"io_read_operations\": null,\n  \"io_write_operations\": null,\n"
+              "  \"io_read_bytes\": null,\n  \"io_write_bytes\": null,\n"
+              "  \"io_other_bytes\": null,\n  \"io_read_operations\": null,\n"
+              "  \"io_write_operations\": null,\n"
               "  \"io_other_operations\": null,\n  \"page_faults\": null,\n"
               "  \"children\": false,\n  \"processes\": 1\n}\n");
     // Watched by --pid: the arguments are not known, every time covers the

@@ -43,18 +43,20 @@ TEST(ProcessList, EachProcessItsOwnFiguresAndANumberUsedAgainIsANewProcess) {
     EXPECT_EQ(LargestProcesses(list, 0).back(), 0u) << "not measured goes last";
 }
 
-// 100 000 processes of a few programs: 88 bytes each, and the room to grow.
-TEST(ProcessList, AHundredThousandProcessesTakeUnderTwelveMegabytes) {
+// 100 000 processes of a few programs, each with figures of a compiler's
+// size (hundreds of MB, seconds, every counter read), and the room to grow.
+TEST(ProcessList, AHundredThousandProcessesFitInAFewMegabytes) {
     ProcessList list;
     const char* names[] = {"cc1plus.exe", "as.exe", "ld.exe", "make.exe"};
+    ProcessFigures figures = Figures(300 << 20, 25'000'000, 0);
+    figures.Io = {50'000'000, 9'000'000, 70'000, 9000, 2000, 300, 90'000};
     for (uint32_t i = 0; i < 100'000; ++i) {
-        list.Started(i + 100, 100, names[i % 4], i);
-        list.Update(i + 100, Figures(1 << 20, 1000, 4096));
-        list.Ended(i + 100, i + 1, 0);
+        list.Started(i + 100'000, 4000, names[i % 4], i * 50);
+        list.Update(i + 100'000, figures);
+        list.Ended(i + 100'000, i * 50 + 4000, 0);
     }
-    EXPECT_EQ(list.Size(), 100'000u);
-    EXPECT_LT(list.Bytes(), 12u << 20) << list.Bytes();
-    EXPECT_EQ(list.At(99'999).Name, "make.exe");
+    EXPECT_LT(list.Bytes(), 6u << 20) << list.Bytes();
+    EXPECT_EQ(list.At(99'999).Io.ReadBytes, 50'000'000);
 }
 
 } // namespace

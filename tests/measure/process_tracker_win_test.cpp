@@ -12,8 +12,8 @@
 namespace {
 
 MemoryInfoFunction Memory() {
-    return reinterpret_cast<MemoryInfoFunction>(reinterpret_cast<void*>(
-        GetProcAddress(LoadLibraryA("psapi.dll"), "GetProcessMemoryInfo")));
+    return reinterpret_cast<MemoryInfoFunction>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("psapi.dll"), "GetProcessMemoryInfo")));
 }
 
 // Watches the program (in a job with tree) to its end at intervalMs; the
@@ -23,8 +23,8 @@ struct Watched {
     IoFigures Io;
     int32_t Pid = 0;
 };
-Watched WatchToEnd(const char* program, const std::string& arguments, bool tree,
-                   int32_t intervalMs, FiguresReader reader = &ReadTrackedFigures) {
+Watched WatchToEnd(const char* program, const std::string& arguments, bool tree, int32_t intervalMs,
+                   FiguresReader reader = &ReadTrackedFigures) {
     Watched watched;
     LaunchRecord* launched = LaunchProgram(TestProgramPath(program).c_str(), arguments.c_str(), "",
                                            LaunchOpen | (tree ? LaunchInJob : 0));
@@ -38,7 +38,10 @@ Watched WatchToEnd(const char* program, const std::string& arguments, bool tree,
     PassTally tally;
     record.Begin(start, 0, intervalMs);
     BeginTally(tally, start);
-    struct { void Pass(const ShownPass&) {} void Ended() {} } show;
+    struct {
+        void Pass(const ShownPass&) {}
+        void Ended() {}
+    } show;
     RunPasses(record, tally, watch, show, PassPlan{intervalMs, 0, 1, start + FirstPassMs});
     FinishRun(record, tally, watch, process.get());
     if (watch.Tracked()) watched.List = *watch.Tracked();
@@ -81,8 +84,8 @@ TEST(ProcessTracker, EveryChildOfATreeHoweverShort) {
 // On Windows a handle kept open since the start reads an ended process's
 // own figures; Wine cannot show it, so the seam hands in that answer.
 TEST(ProcessTracker, AnEndedProcessReadThroughItsKeptHandle) {
-    const FiguresReader windows = [](TrackedProcess& process, MemoryInfoFunction memory,
-                                     bool ended, ProcessFigures& figures) {
+    const FiguresReader windows = [](TrackedProcess& process, MemoryInfoFunction memory, bool ended,
+                                     ProcessFigures& figures) {
         if (!ended) return ReadTrackedFigures(process, memory, ended, figures);
         figures.PeakWorkingSet = static_cast<int64_t>(process.Pid) << 20;
         figures.Io.WriteBytes = process.Pid;

@@ -1,6 +1,6 @@
 // write_read_file <file> <MB> [hold_ms]: writes <MB> MB (64) to <file> in
-// blocks of 1 MB, reads it back the same way, deletes it, then sleeps hold_ms ms (0) so that a watcher can read its
-// counters while it lives. Exits with code 1 when the file cannot be made,
+// blocks of 1 MB, reads it back the same way, deletes it, then sleeps hold_ms ms (0) so that a
+// watcher can read its counters while it lives. Exits with code 1 when the file cannot be made,
 // written or read whole.
 #include <windows.h>
 

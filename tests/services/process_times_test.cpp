@@ -53,10 +53,10 @@ TEST(LinuxStat, StartTicksFromUptimeAndThePick) {
 }
 
 TEST(LinuxIo, CallsCountedAndWhatLinuxDoesNotKeepStaysUnknown) {
-    const IoFigures io = ParseLinuxIo(
-        "rchar: 68292795\nwchar: 67164648\nsyscr: 1015\nsyscw: 719\nread_bytes: 4096\n"
-        "write_bytes: 67112960\ncancelled_write_bytes: 0\n",
-        "9 (w) S 1 9 9 0 -1 0 1065 0 7 0 1 2 0 0 20 0 1 0 5 0 0\n");
+    const IoFigures io =
+        ParseLinuxIo("rchar: 68292795\nwchar: 67164648\nsyscr: 1015\nsyscw: 719\nread_bytes: 4096\n"
+                     "write_bytes: 67112960\ncancelled_write_bytes: 0\n",
+                     "9 (w) S 1 9 9 0 -1 0 1065 0 7 0 1 2 0 0 20 0 1 0 5 0 0\n");
     EXPECT_EQ(io.ReadBytes, 68292795);
     EXPECT_EQ(io.WriteBytes, 67164648) << "wchar, not what reached the disk";
     EXPECT_TRUE(io.ReadOperations == 1015 && io.WriteOperations == 719 && io.PageFaults == 1072);
