@@ -84,11 +84,15 @@ bool ProcessTracker::Take(uint32_t waitMs) {
 }
 
 void ProcessTracker::Meet(uint32_t pid) {
-    if (!list_.Live(pid)) Start(pid);
+    Start(pid);
 }
 
+// A console host is followed too, though not listed, so that it is opened
+// only once.
 void ProcessTracker::Start(uint32_t pid) {
-    if (list_.Live(pid)) return;
+    if (std::any_of(live_.begin(), live_.end(),
+                    [pid](const TrackedProcess& process) { return process.Pid == pid; }))
+        return;
     TrackedProcess process;
     process.Pid = pid;
     process.Handle = OpenForWatching(pid);
