@@ -44,7 +44,9 @@ bool ReadTrackedFigures(TrackedProcess& process, MemoryInfoFunction memory, bool
                         ProcessFigures& figures) {
     if (ended && RunningUnderWine()) return false;
     if (!process.Times) process.Times = std::make_unique<ProcessTimes>(process.Handle.get());
-    if (!process.Io) process.Io = std::make_unique<ProcessIo>(process.Handle.get(), memory);
+    if (!process.Io)
+        process.Io =
+            std::make_unique<ProcessIo>(process.Handle.get(), memory, process.Times->LinuxPid());
     figures.TimesRead = process.Times->Read(&figures.Times.Kernel, &figures.Times.User);
     PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;

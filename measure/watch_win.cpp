@@ -63,7 +63,9 @@ WatchReading Watch::ReadProcess(bool ended) {
     }
     // Under Wine an ended process's counters are gone with its Linux process.
     if (!(ended && RunningUnderWine())) {
-        if (!processIo_) processIo_ = std::make_unique<ProcessIo>(process_, memory_);
+        if (!processIo_)
+            processIo_ =
+                std::make_unique<ProcessIo>(process_, memory_, times_ ? times_->LinuxPid() : 0);
         reading.Io = processIo_->Read();
         if (reading.Io.Any()) io_ = reading.Io;
     }

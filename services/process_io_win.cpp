@@ -21,9 +21,10 @@ IoFigures ProcessIo::Read() {
     if (RunningUnderWine()) {
         if (!looked_) {
             looked_ = true;
-            if (const uint32_t pid = FindLinuxProcess(process_)) {
-                linuxIo_ = OpenLinuxProcessFile(pid, "io");
-                linuxStat_ = OpenLinuxProcessFile(pid, "stat");
+            if (!linuxPid_) linuxPid_ = FindLinuxProcess(process_);
+            if (linuxPid_) {
+                linuxIo_ = OpenLinuxProcessFile(linuxPid_, "io");
+                linuxStat_ = OpenLinuxProcessFile(linuxPid_, "stat");
             }
         }
         char io[1024];

@@ -16,13 +16,16 @@ using MemoryInfoFunction = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD
 class ProcessIo {
   public:
     // process: query access; memory: the memory query for the page faults
-    // (null: none). Neither is owned.
-    ProcessIo(HANDLE process, MemoryInfoFunction memory) : process_(process), memory_(memory) {}
+    // (null: none). Neither is owned. linuxPid: the Linux process behind,
+    // where it is known already (ProcessTimes::LinuxPid), which spares the look.
+    ProcessIo(HANDLE process, MemoryInfoFunction memory, uint32_t linuxPid = 0)
+        : process_(process), memory_(memory), linuxPid_(linuxPid) {}
     IoFigures Read();
 
   private:
     HANDLE process_;
     MemoryInfoFunction memory_;
+    uint32_t linuxPid_;
     bool looked_ = false; // for the Linux process, under Wine
     OwnedHandle linuxIo_;
     OwnedHandle linuxStat_;

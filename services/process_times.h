@@ -102,6 +102,9 @@ class ProcessTimes {
 
     // Where the figures come from: "process", "linux" or "threads".
     const char* Source() const;
+    // Under Wine the number of the Linux process behind, found at the start;
+    // 0 where there is none or it was not found.
+    uint32_t LinuxPid() const;
 
   private:
     struct Reader;

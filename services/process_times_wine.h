@@ -57,6 +57,7 @@ class WineProcessTimes {
     bool Read(CpuTimes& times);
     // "linux" or "threads".
     const char* Source() const;
+    uint32_t LinuxPid() const { return linuxPid_; }
 
   private:
     bool ReadLinux(CpuTimes& times);
@@ -64,6 +65,7 @@ class WineProcessTimes {
     bool ReadThreads(CpuTimes& times);
 
     HANDLE process_;
+    uint32_t linuxPid_ = 0;
     OwnedHandle linuxStat_;
     AccumulatedTimes threads_;
     // The threads of the process, each kept open from when it is first

@@ -123,10 +123,8 @@ bool RunningUnderWine() {
 }
 
 WineProcessTimes::WineProcessTimes(HANDLE process, bool threadsOnly) : process_(process) {
-    if (!threadsOnly) {
-        const uint32_t pid = FindLinuxProcess(process);
-        if (pid) linuxStat_ = OpenLinuxProcessFile(pid, "stat");
-    }
+    if (!threadsOnly) linuxPid_ = FindLinuxProcess(process);
+    if (linuxPid_) linuxStat_ = OpenLinuxProcessFile(linuxPid_, "stat");
     nextThread_ = NextThread();
 }
 
