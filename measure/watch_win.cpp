@@ -31,6 +31,7 @@ Watch::Watch(HANDLE process, HANDLE job, HANDLE stop, MemoryInfoFunction memory)
 Watch::~Watch() = default;
 
 WatchReading Watch::Read() {
+    passed_ = true;
     return job_ ? ReadJob() : ReadProcess(false);
 }
 
@@ -62,14 +63,17 @@ WatchReading Watch::ReadProcess(bool ended) {
         reading.PeakPrivate = static_cast<int64_t>(counters.PeakPagefileUsage);
     }
     // Under Wine an ended process's counters are gone with its Linux process.
-    if (!(ended && RunningUnderWine())) {
-        if (!processIo_)
-            processIo_ =
-                std::make_unique<ProcessIo>(process_, memory_, times_ ? times_->LinuxPid() : 0);
-        reading.Io = processIo_->Read();
-        if (reading.Io.Any()) io_ = reading.Io;
-    }
+    if (!(ended && RunningUnderWine())) reading.Io = ReadProcessIo();
     return reading;
+}
+
+IoFigures Watch::ReadProcessIo() {
+    if (!processIo_)
+        processIo_ =
+            std::make_unique<ProcessIo>(process_, memory_, times_ ? times_->LinuxPid() : 0);
+    const IoFigures io = processIo_->Read();
+    if (io.Any()) io_ = io;
+    return io;
 }
 
 // The job's own accounting where it counts (it keeps the ended processes),
@@ -176,7 +180,15 @@ WatchWait Watch::Pause(uint64_t deadline) {
             Refresh();
             continue;
         }
-        const DWORD woken = WaitForMultipleObjects(count, objects, FALSE, left);
+        // Under Wine an ended process's I/O is gone: before the first pass,
+        // which a short program does not live to see, it is read every 50 ms.
+        const bool early = !job_ && !passed_ && RunningUnderWine();
+        const DWORD woken =
+            WaitForMultipleObjects(count, objects, FALSE, early ? std::min<DWORD>(left, 50) : left);
+        if (woken == WAIT_TIMEOUT && early) {
+            ReadProcessIo();
+            continue;
+        }
         if (woken == WAIT_TIMEOUT) return WatchWait::Interval;
         if (stop_ && woken == WAIT_OBJECT_0) return WatchWait::Stop;
         if (woken >= WAIT_OBJECT_0 + count) {

@@ -58,6 +58,7 @@ class Watch {
     WatchReading ReadJob();
     void Refresh();
     WatchWait PauseTracking(uint64_t deadline);
+    IoFigures ReadProcessIo();
 
     HANDLE process_;
     HANDLE job_;
@@ -74,6 +75,7 @@ class Watch {
     std::unique_ptr<ProcessTracker> tracker_;
     std::unique_ptr<ProcessIo> processIo_;
     IoFigures io_;
+    bool passed_ = false; // a pass has read the program
 };
 
 // The end of a watched run: the last figures the system keeps, and the
