@@ -50,6 +50,7 @@ enum Option : int8_t {
     OptionWarmup,
     OptionPlotSize,
     OptionPrepare,
+    OptionProcesses,
     OptionLog,
     OptionJson,
     OptionPlot,
@@ -71,6 +72,7 @@ struct Known {
 constexpr Known KnownOptions[] = {
     {"--interval", OptionInterval},
     {"--children", OptionChildren},
+    {"--processes", OptionProcesses},
     {"--cpu-scale", OptionCpuScale},
     {"--log", OptionLog},
     {"--json", OptionJson},
@@ -126,6 +128,13 @@ Text TakeOption(std::string_view name, Option option, std::string_view value, Ru
     } else if (option == OptionPrepare) {
         if (SplitCommandLine(value).empty()) return Problem(name, " takes a command line");
         AssignText(options.Prepare, value);
+    } else if (option == OptionProcesses) {
+        if (value == "all")
+            options.ProcessRows = 0;
+        else if (ReadNumber(value, 1, 0x7FFFFFFF, &number))
+            options.ProcessRows = static_cast<int32_t>(number);
+        else
+            return Problem(name, " takes a number of processes or all");
     } else if (option < OptionChildren) {
         if (value.empty()) return Problem(name, " takes a file name");
         AssignText(options.*Files[option - OptionLog], value);
@@ -165,6 +174,8 @@ const char* CombinationProblem(const RunOptions& options) {
         if (options.Children) return "brenkrun: --children cannot watch a process by --pid";
         return nullptr;
     }
+    if (options.ProcessRows >= 0 && !options.Children)
+        return "brenkrun: --processes belongs to --children";
     if (options.Command.empty()) return "brenkrun: no program given";
     if (options.Command.front().empty()) return "brenkrun: the program's name is empty";
     return nullptr;
@@ -243,6 +254,8 @@ const char* HelpText() {
            "125 usage error, 126 program not started, 127 program not found.\n"
            "  --interval MS     time between passes, 50 to 10000 (1000)\n"
            "  --children        the program and every process it starts\n"
+           "  --processes N|all the processes shown with --children, largest peak\n"
+           "                    working set first (10)\n"
            "  --cpu-scale 0|1|2 load of one processor 0..100, of the machine, or open\n"
            "  --log FILE        the readings log (CSV), as Brenk's LogFile writes it\n"
            "  --json FILE       the report as JSON into FILE (-: standard error instead\n"

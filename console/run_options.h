@@ -19,6 +19,7 @@ constexpr int32_t MostRuns = 10000;
 struct RunOptions {
     int32_t IntervalMs = 1000;
     bool Children = false;
+    int32_t ProcessRows = -1; // --processes: a count, 0 for all; -1: not given
     int8_t CpuScale = 0;
     Text LogFile;  // empty: no log
     Text JsonFile; // empty: none; "-": to standard error instead of the text

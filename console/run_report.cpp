@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "console/process_report.h"
 #include "monitor/readings.h"
 #include "measure/summary.h"
 #include "measure/texts.h"
@@ -112,6 +113,7 @@ class Lines {
         return text_ += " : ";
     }
     Text& text() { return text_ += "\r\n"; }
+    int32_t width() const { return width_; }
 
   private:
     const Words& words_;
@@ -182,7 +184,7 @@ Text RunReportText(int8_t language, const ConsoleRun& run) {
 
     Text& passes = AppendGrouped(lines.Add(CaptionPasses), facts.Passes, words) += words.every;
     AppendGrouped(passes, facts.IntervalMs, words) += " ms";
-    return lines.text();
+    return lines.text() += ProcessReportText(language, run, lines.width());
 }
 
 Text RunReportJson(const ConsoleRun& run) {
@@ -237,6 +239,7 @@ Text RunReportJson(const ConsoleRun& run) {
     AppendNumber(json, "passes", facts.Passes);
     AppendNumber(json, "interval_ms", facts.IntervalMs);
     AppendNumber(json, "cpu_scale", facts.CpuScale);
+    AppendProcessJson(json, run);
     AppendText(json, run.Children ? "  \"children\": true,\n" : "  \"children\": false,\n");
     AppendText(json, "  \"processes\": ");
     AppendText(json, IntegerToText(run.Processes));

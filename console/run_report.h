@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "measure/process_list.h"
 #include "measure/run_record.h"
 #include "services/text.h"
 
@@ -34,6 +35,9 @@ struct ConsoleRun {
     int64_t Processes = 1; // how many were seen
     RunFacts Facts;
     RunFailure Failure;
+    IoFigures Io;            // the program's, or with the tree the whole tree's
+    ProcessList Tree;        // with the tree: each of its processes
+    size_t ProcessRows = 10; // rows of the text report's table of processes; 0: all
 };
 
 // The captions of the text report, which the report of a benchmark shares.

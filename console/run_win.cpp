@@ -103,6 +103,7 @@ int64_t WatchRun(ConsoleRun& run, RunRecord& record, const RunOptions& options, 
                  HANDLE job, HANDLE stop, uint64_t startMs, RunLog* log) {
     record.Begin(startMs, options.CpuScale, options.IntervalMs);
     Watch watch(process, job, run.Attached ? stop : nullptr, &GetProcessMemoryInfo);
+    watch.TrackProcesses(startMs);
     PassTally tally;
     BeginTally(tally, startMs);
     // The time a watched process used before watching began is no part of
@@ -125,6 +126,8 @@ int64_t WatchRun(ConsoleRun& run, RunRecord& record, const RunOptions& options, 
     run.User100ns = tally.Times.User;
     run.Kernel100ns = tally.Times.Kernel;
     run.Processes = watch.Processes();
+    run.Io = watch.Io();
+    if (watch.Tracked()) run.Tree = *watch.Tracked();
     return end.QuadPart;
 }
 
@@ -133,6 +136,7 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
     ConsoleRun run;
     run.Processors = CountMachineProcessors();
     run.Children = options.Children;
+    if (options.ProcessRows >= 0) run.ProcessRows = static_cast<size_t>(options.ProcessRows);
     run.Attached = options.WatchedId != 0;
     OwnedHandle process;
     StartRequest request;

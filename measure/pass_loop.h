@@ -17,6 +17,7 @@
 
 #include "measure/load.h"
 #include "measure/run_record.h"
+#include "services/process_io.h"
 #include "services/process_times.h"
 
 // One reading of the program's figures; -1: not read (the access the
@@ -27,6 +28,7 @@ struct WatchReading {
     int64_t WorkingSet = -1;
     int64_t PeakWorkingSet = -1; // as the system recorded it
     int64_t PeakPrivate = -1;    // commit
+    IoFigures Io;                // what it read and wrote so far
 };
 
 enum class WatchWait { Interval, Stop, Ended };

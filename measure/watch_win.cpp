@@ -31,11 +31,20 @@ Watch::Watch(HANDLE process, HANDLE job, HANDLE stop, MemoryInfoFunction memory)
 Watch::~Watch() = default;
 
 WatchReading Watch::Read() {
+    passed_ = true;
     return job_ ? ReadJob() : ReadProcess(false);
 }
 
 WatchReading Watch::ReadAfterEnd() {
+    // The notices of the last ends may come just after the job is empty.
+    for (int attempt = 0; tracker_ && tracker_->LiveCount() > 0 && attempt < 10; ++attempt)
+        tracker_->Take(50);
     return job_ ? ReadJob() : ReadProcess(true);
+}
+
+void Watch::TrackProcesses(uint64_t startMs, FiguresReader reader) {
+    if (job_ && !tracker_)
+        tracker_ = std::make_unique<ProcessTracker>(job_, memory_, startMs, reader);
 }
 
 WatchReading Watch::ReadProcess(bool ended) {
@@ -53,7 +62,18 @@ WatchReading Watch::ReadProcess(bool ended) {
         reading.PeakWorkingSet = static_cast<int64_t>(counters.PeakWorkingSetSize);
         reading.PeakPrivate = static_cast<int64_t>(counters.PeakPagefileUsage);
     }
+    // Under Wine an ended process's counters are gone with its Linux process.
+    if (!(ended && RunningUnderWine())) reading.Io = ReadProcessIo();
     return reading;
+}
+
+IoFigures Watch::ReadProcessIo() {
+    if (!processIo_)
+        processIo_ =
+            std::make_unique<ProcessIo>(process_, memory_, times_ ? times_->LinuxPid() : 0);
+    const IoFigures io = processIo_->Read();
+    if (io.Any()) io_ = io;
+    return io;
 }
 
 // The job's own accounting where it counts (it keeps the ended processes),
@@ -64,6 +84,17 @@ WatchReading Watch::ReadProcess(bool ended) {
 WatchReading Watch::ReadJob() {
     Refresh();
     WatchReading reading;
+    if (tracker_) {
+        tracker_->Take(0);
+        for (const NumberedHandle& member : members_)
+            tracker_->Meet(member.id);
+        tracker_->ReadLive();
+    }
+    // The job's own count where it keeps one; else what the tracked
+    // processes last read, ended ones too.
+    reading.Io = ReadJobIo(job_);
+    if (!reading.Io.Any() && tracker_) reading.Io = tracker_->IoTotal();
+    if (reading.Io.Any()) io_ = reading.Io;
     JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting{};
     if (!RunningUnderWine() &&
         QueryInformationJobObject(job_, JobObjectBasicAccountingInformation, &accounting,
@@ -83,6 +114,14 @@ WatchReading Watch::ReadJob() {
     if (reading.Times.Kernel + reading.Times.User == 0 &&
         !ReadThreadTimes(members_, threads_, &reading.Times))
         reading.Times = threads_.Total();
+    // Under Wine the threads are read only at the passes, so a process that
+    // lives between two is missed; the tracked processes, read as they run,
+    // count it.
+    if (tracker_ && RunningUnderWine()) {
+        const CpuTimes tracked = tracker_->TimesTotal();
+        if (tracked.Kernel + tracked.User > reading.Times.Kernel + reading.Times.User)
+            reading.Times = tracked;
+    }
     reading.Clock = FineClock();
     if (!memory_) return reading;
     JobMemoryPass pass;
@@ -121,6 +160,7 @@ bool Watch::Ended() const {
 // A process of the job that ends while others live only starts the wait
 // again with the job's processes of now, for the rest of the interval.
 WatchWait Watch::Pause(uint64_t deadline) {
+    if (tracker_ && tracker_->Listening()) return PauseTracking(deadline);
     for (;;) {
         // The stop request first: when both hold, the quit is already under way.
         if (stop_ && WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) return WatchWait::Stop;
@@ -140,7 +180,15 @@ WatchWait Watch::Pause(uint64_t deadline) {
             Refresh();
             continue;
         }
-        const DWORD woken = WaitForMultipleObjects(count, objects, FALSE, left);
+        // Under Wine an ended process's I/O is gone: before the first pass,
+        // which a short program does not live to see, it is read every 50 ms.
+        const bool early = !job_ && !passed_ && RunningUnderWine();
+        const DWORD woken =
+            WaitForMultipleObjects(count, objects, FALSE, early ? std::min<DWORD>(left, 50) : left);
+        if (woken == WAIT_TIMEOUT && early) {
+            ReadProcessIo();
+            continue;
+        }
         if (woken == WAIT_TIMEOUT) return WatchWait::Interval;
         if (stop_ && woken == WAIT_OBJECT_0) return WatchWait::Stop;
         if (woken >= WAIT_OBJECT_0 + count) {
@@ -149,6 +197,26 @@ WatchWait Watch::Pause(uint64_t deadline) {
             return WatchWait::Interval;
         }
         if (job_) Refresh();
+    }
+}
+
+// Waits on the job's notices, so that a process is opened as it starts and
+// read as it ends. Under Wine, which keeps no figures of an ended process, a
+// small tree's live processes are read every 50 ms, so that one that lives
+// between two passes still has figures; a stop is looked for every 100 ms.
+WatchWait Watch::PauseTracking(uint64_t deadline) {
+    constexpr size_t SmallTree = 8;
+    for (;;) {
+        if (stop_ && WaitForSingleObject(stop_, 0) == WAIT_OBJECT_0) return WatchWait::Stop;
+        if (Ended()) return WatchWait::Ended;
+        const uint64_t now = Now();
+        if (now >= deadline) return WatchWait::Interval;
+        const bool often = RunningUnderWine() && tracker_->LiveCount() <= SmallTree;
+        uint64_t wait = deadline - now;
+        if (often) wait = std::min<uint64_t>(wait, 50);
+        if (stop_) wait = std::min<uint64_t>(wait, 100);
+        tracker_->Take(static_cast<uint32_t>(wait));
+        if (often) tracker_->ReadLive();
     }
 }
 

@@ -12,12 +12,12 @@
 
 #include "measure/job_members.h"
 #include "measure/pass_loop.h"
+#include "measure/process_tracker_win.h"
 #include "measure/run_record.h"
 #include "services/owned_handle.h"
 #include "services/process_times.h"
+#include "services/process_io_win.h"
 #include "services/process_times_wine.h"
-
-using MemoryInfoFunction = BOOL(WINAPI*)(HANDLE, PPROCESS_MEMORY_COUNTERS, DWORD);
 
 class Watch {
   public:
@@ -44,11 +44,21 @@ class Watch {
     int64_t Processes() const;
     // Live processes of the job read in the last pass, console hosts too.
     size_t Members() const { return members_.size(); }
+    // Follows each process of the job from its start to its end, for the
+    // list of processes; startMs: the Now() the run began at. Nothing for a
+    // process alone.
+    void TrackProcesses(uint64_t startMs, FiguresReader reader = &ReadTrackedFigures);
+    // Null unless processes are tracked.
+    const ProcessList* Tracked() const { return tracker_ ? &tracker_->List() : nullptr; }
+    // The program's I/O as last read (the whole tree's with a job).
+    IoFigures Io() const { return io_; }
 
   private:
     WatchReading ReadProcess(bool ended);
     WatchReading ReadJob();
     void Refresh();
+    WatchWait PauseTracking(uint64_t deadline);
+    IoFigures ReadProcessIo();
 
     HANDLE process_;
     HANDLE job_;
@@ -62,6 +72,10 @@ class Watch {
     JobMembers met_;
     AccumulatedTimes threads_;
     AccumulatedTimes hosts_; // the console hosts' times, which the job's accounting holds
+    std::unique_ptr<ProcessTracker> tracker_;
+    std::unique_ptr<ProcessIo> processIo_;
+    IoFigures io_;
+    bool passed_ = false; // a pass has read the program
 };
 
 // The end of a watched run: the last figures the system keeps, and the

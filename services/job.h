@@ -16,3 +16,19 @@ std::vector<uint32_t> JobProcessIds(void* job);
 // the job still starts, outside it. Null when no job could be made or the
 // process could not be put in; the caller owns the handle.
 void* MakeTreeJob(void* process);
+
+// What a job tells of its processes as they come and go.
+enum class JobNoticeKind { None, Started, Ended, Empty, Other };
+struct JobNotice {
+    JobNoticeKind Kind = JobNoticeKind::None;
+    uint32_t Pid = 0;
+};
+
+// A completion port that receives the job's notices (a process started, a
+// process ended, normally or not, no process left); null when the job cannot
+// send them. The caller owns the handle.
+void* WatchJobNotices(void* job);
+
+// The next notice, waiting up to waitMs for it; None when none came, Other
+// for a notice of something else (a limit reached).
+JobNotice NextJobNotice(void* port, uint32_t waitMs);

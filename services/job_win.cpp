@@ -51,3 +51,33 @@ void* MakeTreeJob(void* process) {
     if (!AssignProcessToJobObject(job.get(), process)) return nullptr;
     return job.release();
 }
+
+void* WatchJobNotices(void* job) {
+    OwnedHandle port(CreateIoCompletionPort(INVALID_HANDLE_VALUE, nullptr, 0, 1));
+    if (!port.valid()) return nullptr;
+    JOBOBJECT_ASSOCIATE_COMPLETION_PORT association{job, port.get()};
+    if (!SetInformationJobObject(job, JobObjectAssociateCompletionPortInformation, &association,
+                                 sizeof association))
+        return nullptr;
+    return port.release();
+}
+
+JobNotice NextJobNotice(void* port, uint32_t waitMs) {
+    DWORD message = 0;
+    ULONG_PTR key = 0;
+    OVERLAPPED* detail = nullptr;
+    if (!GetQueuedCompletionStatus(port, &message, &key, &detail, waitMs)) return {};
+    // The process's number comes in the place of the overlapped structure.
+    const auto pid = static_cast<uint32_t>(reinterpret_cast<ULONG_PTR>(detail));
+    switch (message) {
+    case JOB_OBJECT_MSG_NEW_PROCESS:
+        return {JobNoticeKind::Started, pid};
+    case JOB_OBJECT_MSG_EXIT_PROCESS:
+    case JOB_OBJECT_MSG_ABNORMAL_EXIT_PROCESS:
+        return {JobNoticeKind::Ended, pid};
+    case JOB_OBJECT_MSG_ACTIVE_PROCESS_ZERO:
+        return {JobNoticeKind::Empty, 0};
+    default:
+        return {JobNoticeKind::Other, 0};
+    }
+}

@@ -56,13 +56,16 @@ LinuxProcessStat ParseLinuxStat(std::string_view text) {
     if (open == std::string_view::npos || close == std::string_view::npos || close < open)
         return stat;
     stat.Name = text.substr(open + 1, close - open - 1);
-    // Fields after the name, counted from 3 (the state): utime is 14, stime
-    // 15, starttime 22.
+    // Fields after the name, counted from 3 (the state): minflt is 10,
+    // majflt 12, utime 14, stime 15, starttime 22.
     std::string_view rest = text.substr(std::min(close + 2, text.size()));
     int field = 3;
     while (!rest.empty() && field <= 22) {
         const size_t end = std::min(rest.find(' '), rest.size());
         const std::string_view value = rest.substr(0, end);
+        if (field == 3 && !value.empty()) stat.State = value.front();
+        if (field == 10) stat.MinorFaults = Number(value);
+        if (field == 12) stat.MajorFaults = Number(value);
         if (field == 14) stat.UserTicks = Number(value);
         if (field == 15) stat.SystemTicks = Number(value);
         if (field == 22) {

@@ -38,6 +38,9 @@ class AccumulatedTimes {
 struct LinuxProcessStat {
     bool Valid = false;
     std::string_view Name;  // the short command name between the parentheses
+    char State = 0;         // 'R', 'S', ...; 'Z' and 'X' once the process has ended
+    uint64_t MinorFaults = 0; // minflt: page faults served without the disk
+    uint64_t MajorFaults = 0; // majflt
     uint64_t UserTicks = 0; // utime, in clock ticks
     uint64_t SystemTicks = 0;
     uint64_t StartTicks = 0; // starttime: clock ticks after boot
@@ -99,6 +102,9 @@ class ProcessTimes {
 
     // Where the figures come from: "process", "linux" or "threads".
     const char* Source() const;
+    // Under Wine the number of the Linux process behind, found at the start;
+    // 0 where there is none or it was not found.
+    uint32_t LinuxPid() const;
 
   private:
     struct Reader;

@@ -32,6 +32,10 @@ bool ProcessTimes::Read(uint64_t* kernel100ns, uint64_t* user100ns) {
     return read;
 }
 
+uint32_t ProcessTimes::LinuxPid() const {
+    return reader_->wine ? reader_->wine->LinuxPid() : 0;
+}
+
 const char* ProcessTimes::Source() const {
     return reader_->wine ? reader_->wine->Source() : "process";
 }

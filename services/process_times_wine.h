@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <string_view>
 #include <vector>
 
 #include "services/owned_handle.h"
@@ -17,6 +18,15 @@ inline uint64_t Hundreds(const FILETIME& time) {
 }
 
 bool RunningUnderWine();
+
+// The number of the Linux process behind a Wine process, found by its name
+// and start among all of Linux's processes; 0 when none clearly is it.
+uint32_t FindLinuxProcess(HANDLE process);
+// A file of that Linux process's /proc folder ("stat", "io"), open to read.
+OwnedHandle OpenLinuxProcessFile(uint32_t pid, std::string_view file);
+// The text of such a file as of now (a file of /proc is made afresh at each
+// read from its start); empty when it cannot be read.
+std::string_view ReadLinuxText(HANDLE file, char (&buffer)[1024]);
 
 // A handle kept open with the number of what it names (a thread of a
 // process, a process of a job): while it is open, the number stays with it.
@@ -47,6 +57,7 @@ class WineProcessTimes {
     bool Read(CpuTimes& times);
     // "linux" or "threads".
     const char* Source() const;
+    uint32_t LinuxPid() const { return linuxPid_; }
 
   private:
     bool ReadLinux(CpuTimes& times);
@@ -54,6 +65,7 @@ class WineProcessTimes {
     bool ReadThreads(CpuTimes& times);
 
     HANDLE process_;
+    uint32_t linuxPid_ = 0;
     OwnedHandle linuxStat_;
     AccumulatedTimes threads_;
     // The threads of the process, each kept open from when it is first

@@ -34,10 +34,6 @@ OwnedHandle OpenLinuxFile(std::string_view name, std::string_view tail = {}) {
                                    OPEN_EXISTING, 0, nullptr));
 }
 
-OwnedHandle OpenLinuxStat(std::string_view pid) {
-    return OpenLinuxFile(pid, "\\stat");
-}
-
 // Reads from the start into buffer: a file of /proc is made afresh at each
 // read from 0. Empty when it cannot be read.
 std::string_view ReadFromStart(HANDLE file, char (&buffer)[1024]) {
@@ -73,38 +69,50 @@ bool IsNumber(const char* text) {
     return true;
 }
 
-// The stat file of the Linux process behind a Wine process: the process of
-// that name that started when the Windows process was created. Linux counts
-// the times of every thread of a process, also of those that have ended.
-OwnedHandle FindLinuxStat(HANDLE process) {
+} // namespace
+
+OwnedHandle OpenLinuxProcessFile(uint32_t pid, std::string_view file) {
+    char tail[16] = "\\";
+    if (file.size() + 2 > sizeof tail) return {};
+    std::copy(file.begin(), file.end(), tail + 1);
+    return OpenLinuxFile(IntegerToText(pid), std::string_view(tail, file.size() + 1));
+}
+
+// The Linux process behind a Wine process: the process of that name that
+// started when the Windows process was created. Linux counts the times of
+// every thread of a process, also of those that have ended.
+uint32_t FindLinuxProcess(HANDLE process) {
     FILETIME created, exited, kernel, user, now;
-    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return {};
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
     char path[MAX_PATH];
     const std::string_view name = LinuxName(process, path);
     GetSystemTimeAsFileTime(&now);
     char buffer[1024];
     const int64_t expected = LinuxStartTicks(Hundreds(created), Hundreds(now),
                                              ReadLinuxFile(OpenLinuxFile("uptime"), buffer));
-    if (name.empty() || expected < 0) return {};
+    if (name.empty() || expected < 0) return 0;
 
     LinuxProcessPick pick(expected, StartToleranceTicks);
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA("\\\\?\\unix\\proc\\*", &entry);
-    if (search == INVALID_HANDLE_VALUE) return {};
+    if (search == INVALID_HANDLE_VALUE) return 0;
     do {
         if (!IsNumber(entry.cFileName)) continue;
         const LinuxProcessStat stat =
-            ParseLinuxStat(ReadLinuxFile(OpenLinuxStat(entry.cFileName), buffer));
-        if (stat.Valid && stat.Name == name)
+            ParseLinuxStat(ReadLinuxFile(OpenLinuxFile(entry.cFileName, "\\stat"), buffer));
+        // An ended process of the same name, not yet reaped, is not it.
+        const bool ended = stat.State == 'Z' || stat.State == 'X';
+        if (stat.Valid && stat.Name == name && !ended)
             pick.Consider(static_cast<uint32_t>(std::strtoul(entry.cFileName, nullptr, 10)),
                           stat.StartTicks);
     } while (FindNextFileA(search, &entry));
     FindClose(search);
-    if (!pick.Picked()) return {};
-    return OpenLinuxStat(IntegerToText(pick.Picked()));
+    return pick.Picked();
 }
 
-} // namespace
+std::string_view ReadLinuxText(HANDLE file, char (&buffer)[1024]) {
+    return ReadFromStart(file, buffer);
+}
 
 bool RunningUnderWine() {
     static const bool underWine = [] {
@@ -115,7 +123,8 @@ bool RunningUnderWine() {
 }
 
 WineProcessTimes::WineProcessTimes(HANDLE process, bool threadsOnly) : process_(process) {
-    if (!threadsOnly) linuxStat_ = FindLinuxStat(process);
+    if (!threadsOnly) linuxPid_ = FindLinuxProcess(process);
+    if (linuxPid_) linuxStat_ = OpenLinuxProcessFile(linuxPid_, "stat");
     nextThread_ = NextThread();
 }
 

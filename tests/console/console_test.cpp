@@ -29,6 +29,8 @@ TEST(RunOptions, EachFaultIsOneLineAndAProgramKeepsItsOwnOptions) {
                                         {"--pid", "0"},
                                         {"--pid", "12", "p"},
                                         {"--children", "--pid", "12"},
+                                        {"--processes", "all", "p"},
+                                        {"--children", "--processes", "0", "p"},
                                         {"--plot-size", "800", "p"},
                                         {"--json", "", "p"},
                                         {"--", ""},
@@ -48,12 +50,13 @@ TEST(RunOptions, EachFaultIsOneLineAndAProgramKeepsItsOwnOptions) {
         EXPECT_EQ(problem.find('\n'), Text::npos);
     }
     RunOptions options;
-    EXPECT_EQ(Parse({"--interval=50", "--children", "--cpu-scale", "2", "--plot-size", "640x480",
-                     "--json", "-", "--", "--quiet", "-x"},
+    EXPECT_EQ(Parse({"--interval=50", "--children", "--processes", "all", "--cpu-scale", "2",
+                     "--plot-size", "640x480", "--json", "-", "--", "--quiet", "-x"},
                     options),
               "");
     EXPECT_EQ(options.IntervalMs, 50);
     EXPECT_TRUE(options.Children);
+    EXPECT_EQ(options.ProcessRows, 0) << "all";
     EXPECT_EQ(options.CpuScale, 2);
     EXPECT_EQ(options.PlotWidth * 1000 + options.PlotHeight, 640480);
     EXPECT_EQ(options.JsonFile, "-");
@@ -145,7 +148,11 @@ TEST(RunReport, TextInBothLanguages) {
               "Peak working set   : 68,222,976 Bytes (at the last pass, may be low)\r\n"
               "Working set        : 1,236,992 to 5,341,184 Bytes at the passes\r\n"
               "Peak private bytes : not measured\r\n"
-              "Passes             : 2 every 1,000 ms\r\n");
+              "Passes             : 2 every 1,000 ms\r\n"
+              "Read               : not measured\r\n"
+              "Written            : not measured\r\n"
+              "Other I/O          : not measured\r\n"
+              "Page faults        : not measured\r\n");
     const Text german = RunReportText(German, run);
     EXPECT_NE(german.find("Laufzeit              : 2,345 s\r\n"), Text::npos) << german;
     EXPECT_NE(german.find("(Zugriffsverletzung)"), Text::npos);
@@ -178,6 +185,10 @@ TEST(RunReport, JsonHoldsEveryKeyEscapedAndUnmeasuredAsNull) {
               "  \"working_set_maximum_bytes\": null,\n  \"peak_private_bytes\": null,\n"
               "  \"peak_covers_whole_run\": false,\n"
               "  \"passes\": 2,\n  \"interval_ms\": 1000,\n  \"cpu_scale\": 1,\n"
+              "  \"io_read_bytes\": null,\n  \"io_write_bytes\": null,\n"
+              "  \"io_other_bytes\": null,\n  \"io_read_operations\": null,\n"
+              "  \"io_write_operations\": null,\n"
+              "  \"io_other_operations\": null,\n  \"page_faults\": null,\n"
               "  \"children\": false,\n  \"processes\": 1\n}\n");
     // Watched by --pid: the arguments are not known, every time covers the
     // watch (the load too), and the process's whole life is given apart.

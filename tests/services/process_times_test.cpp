@@ -1,5 +1,7 @@
 #include "services/process_times.h"
 
+#include "services/process_io.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -29,6 +31,9 @@ TEST(LinuxStat, FieldsAfterANameWithBlanksAndParentheses) {
     EXPECT_EQ(stat.UserTicks, 77u);
     EXPECT_EQ(stat.SystemTicks, 33u);
     EXPECT_EQ(stat.StartTicks, 142241u);
+    EXPECT_EQ(stat.MinorFaults, 1699u);
+    EXPECT_EQ(stat.MajorFaults, 1u);
+    EXPECT_EQ(stat.State, 'S');
     EXPECT_FALSE(ParseLinuxStat("4242 (cut) S 1 2 3").Valid);
     EXPECT_FALSE(ParseLinuxStat("no name here").Valid);
 }
@@ -45,6 +50,24 @@ TEST(LinuxStat, StartTicksFromUptimeAndThePick) {
     EXPECT_EQ(pick.Picked(), 142030u);
     pick.Consider(1, 141950);
     EXPECT_EQ(pick.Picked(), 0u) << "two could be it";
+}
+
+TEST(LinuxIo, CallsCountedAndWhatLinuxDoesNotKeepStaysUnknown) {
+    const IoFigures io =
+        ParseLinuxIo("rchar: 68292795\nwchar: 67164648\nsyscr: 1015\nsyscw: 719\nread_bytes: 4096\n"
+                     "write_bytes: 67112960\ncancelled_write_bytes: 0\n",
+                     "9 (w) S 1 9 9 0 -1 0 1065 0 7 0 1 2 0 0 20 0 1 0 5 0 0\n");
+    EXPECT_EQ(io.ReadBytes, 68292795);
+    EXPECT_EQ(io.WriteBytes, 67164648) << "wchar, not what reached the disk";
+    EXPECT_TRUE(io.ReadOperations == 1015 && io.WriteOperations == 719 && io.PageFaults == 1072);
+    EXPECT_TRUE(io.OtherBytes == -1 && io.OtherOperations == -1);
+    // Unreadable or cut texts: unknown, never 0.
+    const IoFigures cut = ParseLinuxIo("rchar: 12x\nwchar:\nsyscrr: 5\nsyscw: -3\n", "");
+    EXPECT_FALSE(cut.Any() || cut.ReadOperations >= 0 || cut.WriteOperations >= 0);
+    IoFigures total;
+    for (const IoFigures& part : {cut, io, io})
+        AddIo(total, part);
+    EXPECT_TRUE(total.ReadBytes == 2 * 68292795 && total.OtherBytes == -1) << "none has it";
 }
 
 } // namespace
