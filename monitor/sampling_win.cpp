@@ -32,8 +32,14 @@ struct WindowSink {
 uint32_t SamplingWorker(int32_t interval) {
     auto& program = Monitor.ObservedProgram;
     Watch watch(program.ProcessHandle.get(), program.Job, program.StopEvent.get(), MemoryQuery());
+    if (Monitor.Options.Children) watch.TrackProcesses(program.Record.Facts().StartTick);
     WindowSink sink;
     RunSamplingWorker(Monitor, watch, sink, interval);
+    // The notices of the tree's last ends come only after its end; the
+    // summary and the log read what the watch kept once the worker is gone.
+    if (watch.Tracked() && watch.Ended()) watch.ReadAfterEnd();
+    program.Io = watch.Io();
+    if (watch.Tracked()) program.Tree = *watch.Tracked();
     return 0;
 }
 
@@ -47,4 +53,7 @@ void FinishSummary() {
     // cannot be read any more keeps what the passes saw.
     Watch watch(program.ProcessHandle.get(), program.Job, nullptr, MemoryQuery());
     FinishRun(program.Record, program.Tally, watch, program.ProcessHandle.get());
+    // An ended process's counters stay readable on Windows; where they do not,
+    // the worker's last reading stands.
+    if (watch.Io().Any()) program.Io = watch.Io();
 }
