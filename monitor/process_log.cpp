@@ -45,3 +45,12 @@ Text ProcessLogLine(int8_t language, const ProcessEntry& entry) {
     AppendText(line, "\r\n");
     return line;
 }
+
+void EndRemainingProcesses(ProcessList& tree, uint64_t endMs, uint32_t programPid,
+                           uint32_t programCode) {
+    for (size_t i = 0; i < tree.Size(); ++i) {
+        const ProcessEntry entry = tree.At(i);
+        if (!entry.Running()) continue;
+        tree.Ended(entry.Pid, endMs, entry.Pid == programPid ? int64_t{programCode} : -1);
+    }
+}

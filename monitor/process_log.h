@@ -11,3 +11,9 @@
 // peak working set and I/O, as the summary line gives its figures, ending in
 // "\r\n". A comment, so that no CSV reader takes it for a row.
 Text ProcessLogLine(int8_t language, const ProcessEntry& entry);
+
+// The tree has ended: each process whose notice of its end never came (seen
+// under Wine when Quit ends the tree as a whole) ended by endMs, its
+// exit code unknown unless it is the program's own (programPid).
+void EndRemainingProcesses(ProcessList& tree, uint64_t endMs, uint32_t programPid,
+                           uint32_t programCode);
