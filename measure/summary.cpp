@@ -16,11 +16,25 @@ const char* const GermanCaptions[SummaryCaptionCount] = {
     ("H\xF6"
      "chster Working-Set"),
     "nicht gemessen",
+    "Gelesen",
+    "Geschrieben",
+    "Andere E/A",
+    "Seitenfehler",
+    "Vorg\xE4nge",
+    "Prozess",
+    "PID",
+    "Eltern-PID",
+    "Start",
+    "Ende",
+    "l\xE4uft",
 };
 
 const char* const EnglishCaptions[SummaryCaptionCount] = {
     "Program",   "Run time",         "Running for",  "Processor time",
-    "Exit code", "Peak working set", "not measured",
+    "Exit code", "Peak working set", "not measured", "Read",
+    "Written",   "Other I/O",        "Page faults",  "operations",
+    "Process",   "PID",              "Parent PID",   "Start",
+    "End",       "running",
 };
 
 // The error of a log file that cannot be written: before and after its name.
@@ -118,11 +132,23 @@ uint64_t TenthsOf(uint64_t bytes, uint64_t unit) {
 struct SummaryItem {
     SummaryCaption caption;
     int64_t value;
-    enum Kind { Duration, Memory, ExitCode } kind;
+    enum Kind { Duration, Memory, ExitCode, Bytes, Count } kind;
+    int64_t operations = -1; // with Bytes: the operations they took; -1: not counted
 };
+constexpr int32_t MostItems = 8;
+constexpr int32_t IoItemCount = 4;
+
+// What was read and written, the other I/O and the page faults, as both
+// the summary and a process's line show them.
+void IoItems(const IoFigures& io, SummaryItem* items) {
+    items[0] = {SummaryRead, io.ReadBytes, SummaryItem::Bytes, io.ReadOperations};
+    items[1] = {SummaryWritten, io.WriteBytes, SummaryItem::Bytes, io.WriteOperations};
+    items[2] = {SummaryOtherIo, io.OtherBytes, SummaryItem::Bytes, io.OtherOperations};
+    items[3] = {SummaryPageFaults, io.PageFaults, SummaryItem::Count};
+}
 
 // The items in the order both forms show them.
-int32_t SummaryItems(const SummaryFigures& figures, SummaryItem (&items)[4]) {
+int32_t SummaryItems(const SummaryFigures& figures, SummaryItem (&items)[MostItems]) {
     const auto runMs = static_cast<int64_t>(figures.runMs);
     const auto processorMs = static_cast<int64_t>(figures.processor100ns / HundredsPerMs);
     items[0] = {figures.ended ? SummaryRunTime : SummaryRunningFor, runMs, SummaryItem::Duration};
@@ -130,7 +156,16 @@ int32_t SummaryItems(const SummaryFigures& figures, SummaryItem (&items)[4]) {
     if (!figures.ended) return 2;
     items[2] = {SummaryExitCode, figures.exitCode, SummaryItem::ExitCode};
     items[3] = {SummaryPeakWorkingSet, figures.peakWorkingSet, SummaryItem::Memory};
-    return 4;
+    if (!figures.io) return 4;
+    IoItems(*figures.io, items + 4);
+    return 4 + IoItemCount;
+}
+
+// A count as the form writes it: grouped for the window, plain for the log.
+Text CountText(int8_t language, int64_t count, bool forWindow) {
+    if (count < 0) return SummaryCaptions(language)[SummaryNotMeasured];
+    if (!forWindow) return IntegerToText(count);
+    return Grouped(static_cast<uint64_t>(count), MarksOf(language).group);
 }
 
 Text ItemValue(int8_t language, const SummaryItem& item, bool forWindow, bool peakAtLastPass) {
@@ -138,6 +173,7 @@ Text ItemValue(int8_t language, const SummaryItem& item, bool forWindow, bool pe
     case SummaryItem::ExitCode:
         return ExitCodeText(language, static_cast<uint32_t>(item.value));
     case SummaryItem::Duration:
+        if (item.value < 0) return SummaryCaptions(language)[SummaryNotMeasured];
         if (forWindow) return DurationText(language, static_cast<uint64_t>(item.value));
         return IntegerToText(item.value) + " ms";
     case SummaryItem::Memory:
@@ -145,23 +181,46 @@ Text ItemValue(int8_t language, const SummaryItem& item, bool forWindow, bool pe
             return MemoryText(language, item.value) + StoredText(PeakAtLastPassNote(language));
         if (forWindow || item.value < 0) return MemoryText(language, item.value);
         return IntegerToText(item.value) + " Bytes";
+    case SummaryItem::Bytes: {
+        if (item.value < 0) return SummaryCaptions(language)[SummaryNotMeasured];
+        Text text = forWindow ? MemoryText(language, item.value)
+                              : IntegerToText(item.value) + " Bytes";
+        if (item.operations < 0) return text;
+        AppendText(text, " (");
+        AppendText(text, CountText(language, item.operations, forWindow));
+        AppendText(text, " ");
+        AppendText(text, SummaryCaptions(language)[SummaryOperations]);
+        AppendText(text, ")");
+        return text;
+    }
+    case SummaryItem::Count:
+        return CountText(language, item.value, forWindow);
     }
     return Text();
 }
 
-Text JoinSummary(int8_t language, const SummaryFigures& figures, std::string_view separator,
-                 bool forWindow) {
-    const char* const* captions = SummaryCaptions(language);
-    SummaryItem items[4];
-    const int32_t count = SummaryItems(figures, items);
+void AppendItem(Text& joined, int8_t language, SummaryCaption caption, std::string_view value) {
+    AppendText(joined, SummaryCaptions(language)[caption]);
+    AppendText(joined, " : ");
+    AppendText(joined, value);
+}
+
+Text JoinItems(int8_t language, const SummaryItem* items, int32_t count,
+               std::string_view separator, bool forWindow, bool peakAtLastPass) {
     Text joined;
     for (int32_t i = 0; i < count; ++i) {
         if (i > 0) AppendText(joined, separator);
-        AppendText(joined, captions[items[i].caption]);
-        AppendText(joined, " : ");
-        AppendText(joined, ItemValue(language, items[i], forWindow, figures.peakAtLastPass));
+        AppendItem(joined, language, items[i].caption,
+                   ItemValue(language, items[i], forWindow, peakAtLastPass));
     }
     return joined;
+}
+
+Text JoinSummary(int8_t language, const SummaryFigures& figures, std::string_view separator,
+                 bool forWindow) {
+    SummaryItem items[MostItems];
+    const int32_t count = SummaryItems(figures, items);
+    return JoinItems(language, items, count, separator, forWindow, figures.peakAtLastPass);
 }
 
 } // namespace
@@ -257,4 +316,10 @@ Text StartFailureTip(int8_t language, const StartFailure& failure) {
         AppendText(tip, words.bitsAfter);
     }
     return tip;
+}
+
+Text IoSummary(int8_t language, const IoFigures& io, std::string_view separator, bool forWindow) {
+    SummaryItem items[IoItemCount];
+    IoItems(io, items);
+    return JoinItems(language, items, IoItemCount, separator, forWindow, false);
 }

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
+#include "services/process_io.h"
 #include "measure/run_record.h"
 #include "measure/reading_types.h"
 #include "services/text.h"
@@ -21,8 +23,19 @@ enum SummaryCaption : int32_t {
     SummaryExitCode = 4,
     SummaryPeakWorkingSet = 5,
     SummaryNotMeasured = 6, // stands for a figure that was never read
+    SummaryRead = 7,
+    SummaryWritten = 8,
+    SummaryOtherIo = 9,
+    SummaryPageFaults = 10,
+    SummaryOperations = 11, // follows a count of operations
+    SummaryProcess = 12,
+    SummaryPid = 13,
+    SummaryParentPid = 14,
+    SummaryStart = 15,
+    SummaryEnd = 16,
+    SummaryRunning = 17, // the end of a process that has not ended
 };
-constexpr int32_t SummaryCaptionCount = 7;
+constexpr int32_t SummaryCaptionCount = 18;
 
 // The captions of the summary and of the log's comment lines in a language
 // (ISO 8859-1); German for any value other than English.
@@ -41,6 +54,9 @@ struct SummaryFigures {
     int64_t peakWorkingSet = -1; // bytes; -1: never measured
     // The peak was read at the last pass, not after the end: it may be low.
     bool peakAtLastPass = false;
+    // The run's totals, the whole tree's with a job; shown only where the
+    // caller hands them (-1 in them reads "not measured").
+    std::optional<IoFigures> io;
 };
 
 // An exit code as the summary shows it: below 0x80000000 in decimal; from
@@ -80,5 +96,11 @@ struct StartFailure {
 Text StartFailureTip(int8_t language, const StartFailure& failure);
 
 // The summary as the log's last line: "# " and the same items joined by ", ",
-// the numbers plain integers in ms and bytes, ending in "\r\n".
+// the numbers plain integers in ms and bytes, ending in "\r\n". Once the
+// program has ended, and where the I/O totals are handed, both forms add what
+// it read and wrote, the other I/O (each with its operations in parentheses
+// where counted) and its page faults.
 Text SummaryLogLine(int8_t language, const SummaryFigures& figures);
+
+// The I/O items of both forms alone, joined by separator.
+Text IoSummary(int8_t language, const IoFigures& io, std::string_view separator, bool forWindow);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "measure/summary.h"
+#include "monitor/process_log.h"
 #include "monitor/monitor_win.h"
 #include "monitor/program_win.h"
 #include "monitor/quitting.h"
@@ -33,8 +34,12 @@ void WaitForWorker(int32_t worker) {
 void FinishLog() {
     auto& program = Monitor.ObservedProgram;
     if (!program.LogHandle.valid()) return;
-    WriteReadingLog(
-        SummaryLogLine(Monitor.Language, SummaryOf(program.Record.Facts(), GetTickCount64())));
+    // The processes first: the summary stays the log's last line.
+    for (size_t i = 0; i < program.Tree.Size(); ++i)
+        WriteReadingLog(ProcessLogLine(Monitor.Language, program.Tree.At(i)));
+    SummaryFigures figures = SummaryOf(program.Record.Facts(), GetTickCount64());
+    figures.io = program.Io;
+    WriteReadingLog(SummaryLogLine(Monitor.Language, figures));
     CloseReadingLog();
 }
 

@@ -4,6 +4,8 @@ void BeginObservation(MonitorState& state, uint64_t startMs) {
     auto& program = state.ObservedProgram;
     state.Readings.Row = {};
     FreeText(state.ValuesText);
+    program.Io = {};
+    program.Tree = {};
     state.ExtremesSeeded.store(0);
     program.Record.Begin(startMs, state.Options.CpuScale,
                          state.IntervalTable[static_cast<size_t>(state.IntervalIndex)]);

@@ -2,13 +2,20 @@
 // program, handed to the window and its log.
 #include <windows.h>
 
+#include <memory>
+
 #include "measure/log_file_win.h"
 #include "measure/watch_win.h"
 #include "monitor/monitor_win.h"
+#include "monitor/process_log.h"
 #include "monitor/sampling.h"
 #include "toolkit/controls.h"
 
 namespace {
+
+// The last worker's watch of a tree: the worker's until it ends, then the
+// main thread's until the summary has read it.
+std::unique_ptr<Watch> TreeWatch;
 
 // The bound memory query; null when the export is missing, and then the
 // memory readings stay 0.
@@ -31,9 +38,17 @@ struct WindowSink {
 
 uint32_t SamplingWorker(int32_t interval) {
     auto& program = Monitor.ObservedProgram;
-    Watch watch(program.ProcessHandle.get(), program.Job, program.StopEvent.get(), MemoryQuery());
+    auto watch = std::make_unique<Watch>(program.ProcessHandle.get(), program.Job,
+                                         program.StopEvent.get(), MemoryQuery());
+    if (Monitor.Options.Children) watch->TrackProcesses(program.Record.Facts().StartTick);
     WindowSink sink;
-    RunSamplingWorker(Monitor, watch, sink, interval);
+    RunSamplingWorker(Monitor, *watch, sink, interval);
+    program.Io = watch->Io();
+    if (!watch->Tracked()) return 0;
+    program.Tree = *watch->Tracked();
+    // A Quit stops the worker before the tree ends: the notices of its ends
+    // come to this watch, which the summary reads once the tree is gone.
+    TreeWatch = std::move(watch);
     return 0;
 }
 
@@ -47,4 +62,17 @@ void FinishSummary() {
     // cannot be read any more keeps what the passes saw.
     Watch watch(program.ProcessHandle.get(), program.Job, nullptr, MemoryQuery());
     FinishRun(program.Record, program.Tally, watch, program.ProcessHandle.get());
+    if (TreeWatch) {
+        TreeWatch->ReadAfterEnd();
+        program.Tree = *TreeWatch->Tracked();
+        const RunFacts facts = program.Record.Facts();
+        const uint64_t end = facts.EndTick ? facts.EndTick : GetTickCount64();
+        EndRemainingProcesses(program.Tree, end > facts.StartTick ? end - facts.StartTick : 0,
+                              static_cast<uint32_t>(program.ProcessId), facts.ExitCode);
+        if (TreeWatch->Io().Any()) program.Io = TreeWatch->Io();
+        TreeWatch.reset();
+    }
+    // An ended process's counters stay readable on Windows; where they do not,
+    // the worker's last reading stands.
+    if (watch.Io().Any()) program.Io = watch.Io();
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "measure/pass_loop.h"
+#include "measure/process_list.h"
 #include "measure/reading_types.h"
 #include "measure/run_record.h"
 #include "services/owned_handle.h"
@@ -99,6 +100,10 @@ struct ObservedProgram {
     SystemHandle LogHandle;             // the open log file, from the start to the summary
     std::atomic<bool> LogFailed{false}; // a line was refused; not told yet
     RunRecord Record;                   // the run: begun at each start, read by every view
+    // What the watch last read of the run's I/O, and with Children=1 each
+    // process of the tree: the worker's when it ends, then the main thread's.
+    IoFigures Io;
+    ProcessList Tree;
     Text SummaryTipText;                // the tooltip's text; main thread only
     int64_t SummaryTipPasses = -1;
 };

@@ -13,7 +13,10 @@ void RefreshSummaryTip() {
     const int64_t shownFor = facts.Finished ? -2 : facts.Passes;
     if (shownFor == program.SummaryTipPasses) return;
     program.SummaryTipPasses = shownFor;
-    ShowSummaryTip(SummaryTip(Monitor.Language, SummaryOf(facts, GetTickCount64())));
+    SummaryFigures figures = SummaryOf(facts, GetTickCount64());
+    // The worker writes the totals as it ends; the record is finished after.
+    if (facts.Finished) figures.io = program.Io;
+    ShowSummaryTip(SummaryTip(Monitor.Language, figures));
 }
 
 void ShowSummaryTip(const Text& tip) {

@@ -22,7 +22,7 @@ int LogFile() {
     std::vector<Readings> shown;
     Brenk brenk;
     const std::string commandLine = "60000 " + UniqueToken("log");
-    if (!StartWith(brenk, folder, "LogFile=readings.csv\r\n") ||
+    if (!StartWith(brenk, folder, "Children=1\r\nLogFile=readings.csv\r\n") ||
         !Open(brenk, TestProgramPath("burn_user.exe"), commandLine))
         return 1;
     for (int run = 1; run <= 2; ++run) {
@@ -67,9 +67,16 @@ int LogFile() {
     int starts = 0;
     int summaries = 0;
     int headers = 0;
+    int processes = 0; // the burner's own line, ended by Quit or the session, before each summary
     size_t matched = 0;
-    for (const std::string& line : lines) {
+    for (size_t at = 0; at < lines.size(); ++at) {
+        const std::string& line = lines[at];
         if (line.rfind("Time,", 0) == 0) ++headers;
+        if (line.rfind("# Process : burn_user.exe, PID : ", 0) == 0 &&
+            line.find(", End : ") != line.find(", End : running") &&
+            line.find("Exit code : 0xFFFFFFFF,") != line.npos && at + 1 < lines.size() &&
+            lines[at + 1].rfind("# Run time : ", 0) == 0)
+            ++processes;
         if (line == started) ++starts;
         if (line.rfind("# Run time : ", 0) == 0 &&
             line.find("Exit code : 0xFFFFFFFF,") != std::string::npos)
@@ -89,9 +96,10 @@ int LogFile() {
             if (same) ++matched;
         }
     }
-    Check(headers == 1 && starts == 2 && summaries == 2,
-          "one header, a start line and a summary line per start",
-          std::to_string(headers) + " " + std::to_string(starts) + " " + std::to_string(summaries));
+    Check(headers == 1 && starts == 2 && summaries == 2 && processes == 2,
+          "one header, a start line, the ended burner's line and a summary line per start",
+          std::to_string(headers) + " " + std::to_string(starts) + " " +
+              std::to_string(processes) + " " + std::to_string(summaries));
     Check(matched == shown.size() && shown.size() >= 4, "every reading seen is a row of the log",
           std::to_string(matched) + " of " + std::to_string(shown.size()));
     brenk.Close();

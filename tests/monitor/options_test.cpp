@@ -2,6 +2,7 @@
 #include "monitor/readings.h"
 #include "measure/reading_log.h"
 #include "measure/summary.h"
+#include "monitor/process_log.h"
 
 #include <gtest/gtest.h>
 
@@ -90,28 +91,53 @@ TEST(Summary, RunningShowsTheTimesSoFarAndTheEndAllFour) {
 
     record.NoteEnd(11'000); // ended before the main thread looked
     record.Finish(0xFFFFFFFF, true); // the peak read after the end
-    const SummaryFigures ended = SummaryOf(record.Facts(), 99'000);
+    SummaryFigures ended = SummaryOf(record.Facts(), 99'000);
+    ended.io = IoFigures{67'108'864, 5'000, -1, 1'024, 2, -1, 12'345};
     EXPECT_EQ(ended.runMs, 1000u);
     EXPECT_EQ(SummaryTip(English, ended),
               "Run time : 1.0 s\r\nProcessor time : 1.2 s\r\nExit code : 0xFFFFFFFF\r\n"
-              "Peak working set : 1,167.2 MiB");
+              "Peak working set : 1,167.2 MiB\r\nRead : 64.0 MiB (1,024 operations)\r\n"
+              "Written : 0.0 MiB (2 operations)\r\nOther I/O : not measured\r\n"
+              "Page faults : 12,345");
     // Read at the last pass, it may miss a late rise: the tip says so.
     record.Finish(0xFFFFFFFF, false);
-    const SummaryFigures lastPass = SummaryOf(record.Facts(), 99'000);
-    EXPECT_TRUE(SummaryTip(German, lastPass).ends_with("1.167,2 MiB (beim letzten Durchgang, evtl. zu niedrig)"));
+    SummaryFigures lastPass = SummaryOf(record.Facts(), 99'000);
+    lastPass.io = ended.io;
+    EXPECT_NE(SummaryTip(German, lastPass).find("1.167,2 MiB (beim letzten Durchgang, evtl. zu niedrig)\r\n"), std::string::npos);
     EXPECT_EQ(SummaryLogLine(German, lastPass), SummaryLogLine(German, ended));
     EXPECT_EQ(SummaryLogLine(German, ended),
               "# Laufzeit : 1000 ms, Prozessorzeit : 1234 ms, Exit-Code : 0xFFFFFFFF, "
               "H\xF6"
-              "chster Working-Set : 1223897088 Bytes\r\n");
+              "chster Working-Set : 1223897088 Bytes, Gelesen : 67108864 Bytes (1024 Vorg\xE4nge), "
+              "Geschrieben : 5000 Bytes (2 Vorg\xE4nge), Andere E/A : nicht gemessen, "
+              "Seitenfehler : 12345\r\n");
     record.Begin(20'000, 0, 1000); // a clock read before the start gives 0, not a wrap
     EXPECT_EQ(SummaryOf(record.Facts(), 0).runMs, 0u);
     // A program gone before anything was read: its peak was not measured.
     record.Finish(0);
-    const SummaryFigures unread = SummaryOf(record.Facts(), 20'000);
+    SummaryFigures unread = SummaryOf(record.Facts(), 20'000);
+    EXPECT_TRUE(SummaryLogLine(English, unread).ends_with("Peak working set : not measured\r\n"));
+    unread.io = IoFigures{};
     EXPECT_NE(SummaryTip(German, unread).find("Working-Set : nicht gemessen"), std::string::npos);
-    EXPECT_NE(SummaryLogLine(English, unread).find("Peak working set : not measured\r\n"),
-              std::string::npos);
+    EXPECT_TRUE(SummaryLogLine(English, unread).ends_with(
+        "Peak working set : not measured, Read : not measured, Written : not measured, "
+        "Other I/O : not measured, Page faults : not measured\r\n"));
+}
+
+TEST(Summary, EachProcessOfTheTreeIsACommentLine) {
+    ProcessEntry entry{"cc1\r\n.exe", 4120,     4100, 12, 340, 0xC0000005, 1'200'000, 300'000,
+                       52'428'800,      -1, {4'096, 8'192, -1, 2, 3, -1, 77}};
+    EXPECT_EQ(ProcessLogLine(English, entry),
+              "# Process : cc1  .exe, PID : 4120, Parent PID : 4100, Start : 12 ms, End : 340 ms, "
+              "Exit code : 0xC0000005 (Access violation), Processor time : 150 ms, "
+              "Peak working set : 52428800 Bytes, Read : 4096 Bytes (2 operations), "
+              "Written : 8192 Bytes (3 operations), Other I/O : not measured, Page faults : 77\r\n");
+    entry = {"link.exe", 7, 1, 5, -1, -1, -1, -1, -1, -1, {}};
+    EXPECT_EQ(ProcessLogLine(German, entry),
+              "# Prozess : link.exe, PID : 7, Eltern-PID : 1, Start : 5 ms, Ende : l\xE4uft, "
+              "Exit-Code : l\xE4uft, Prozessorzeit : nicht gemessen, H\xF6"
+              "chster Working-Set : nicht gemessen, Gelesen : nicht gemessen, Geschrieben : nicht "
+              "gemessen, Andere E/A : nicht gemessen, Seitenfehler : nicht gemessen\r\n");
 }
 
 TEST(Summary, TimesAndMemoryAsPeopleReadThem) {
@@ -150,7 +176,7 @@ TEST(Summary, TimesAndMemoryAsPeopleReadThem) {
 }
 
 TEST(Summary, CrashesShowTheirCodeInHexadecimalAndName) {
-    SummaryFigures crashed{true, 0, 0, 0xC0000005, 0};
+    SummaryFigures crashed{true, 0, 0, 0xC0000005, 0, false, std::nullopt};
     EXPECT_NE(SummaryTip(English, crashed).find("Exit code : 0xC0000005 (Access violation)\r\n"),
               std::string::npos);
     EXPECT_NE(SummaryLogLine(German, crashed).find("Exit-Code : 0xC0000005 (Zugriffsverletzung),"),
