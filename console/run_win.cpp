@@ -66,6 +66,7 @@ int32_t Report(const RunOptions& options, int8_t language, ConsoleRun& run, RunL
         figures.processor100ns = run.Facts.ProcessorTime;
         figures.exitCode = run.Facts.ExitCode;
         figures.peakWorkingSet = run.Facts.PeakWorkingSet;
+        figures.io = run.Io; // as the window's log gives them
         log->Write(SummaryLogLine(language, figures));
         if (log->Failed())
             Fail(0, "brenkrun: the log " + options.LogFile + " could not be written to its end");

@@ -133,7 +133,7 @@ log)
     rows=$(grep -Ec '^[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2},[0-9]+(,[0-9]+){6}$' log.txt)
     [ "$rows" -eq "$(key passes log.json)" ] && [ "$rows" -ge 5 ] ||
         fail "$rows rows for $(key passes log.json) passes"
-    tail -n 1 log.txt | grep -q '^# Run time : [0-9]* ms, Processor time : [0-9]* ms, Exit code : 0, ' ||
+    tail -n 1 log.txt | grep -q '^# Run time : [0-9]* ms, Processor time : [0-9]* ms, Exit code : 0, .*, Page faults : [1-9]' ||
         fail "last line: $(tail -n 1 log.txt)"
     ;;
 pid)
