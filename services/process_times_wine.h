@@ -65,6 +65,9 @@ class WineProcessTimes {
     bool ReadThreads(CpuTimes& times);
 
     HANDLE process_;
+    // Listing a process's threads takes more than the least access a watch
+    // may hold (a program started elevated): Wine grants it by the id.
+    OwnedHandle listing_;
     uint32_t linuxPid_ = 0;
     OwnedHandle linuxStat_;
     AccumulatedTimes threads_;

@@ -125,6 +125,7 @@ bool RunningUnderWine() {
 WineProcessTimes::WineProcessTimes(HANDLE process, bool threadsOnly) : process_(process) {
     if (!threadsOnly) linuxPid_ = FindLinuxProcess(process);
     if (linuxPid_) linuxStat_ = OpenLinuxProcessFile(linuxPid_, "stat");
+    else listing_.reset(OpenProcess(PROCESS_QUERY_INFORMATION, FALSE, GetProcessId(process)));
     nextThread_ = NextThread();
 }
 
@@ -149,7 +150,8 @@ void WineProcessTimes::KeepNewThreads() {
     HANDLE cursor = nullptr;
     OwnedHandle known; // a thread kept already, open only as the cursor
     HANDLE next = nullptr;
-    while (nextThread_(process_, cursor, access, 0, 0, &next) == 0) {
+    const HANDLE process = listing_.valid() ? listing_.get() : process_;
+    while (nextThread_(process, cursor, access, 0, 0, &next) == 0) {
         known.reset();
         const DWORD id = GetThreadId(next);
         const bool seen = std::any_of(kept_.begin(), kept_.end(),
