@@ -22,7 +22,6 @@ struct Words {
     const char* header[7];
     const char* running;
     char thousands;
-    char decimalMark;
 };
 
 const Words EnglishWords = {
@@ -37,7 +36,6 @@ const Words EnglishWords = {
     {"Peak working set", "Processor time", "Read", "Written", "Exit code", "PID", "Name"},
     "running",
     ',',
-    '.',
 };
 
 const Words GermanWords = {
@@ -55,22 +53,12 @@ const Words GermanWords = {
      "Prozessorzeit", "Gelesen", "Geschrieben", "Exit-Code", "PID", "Name"},
     "l\xE4uft",
     '.',
-    ',',
 };
 
 Text Grouped(int64_t value, const Words& words) {
     Text text = GroupDigits(value);
     std::replace(text.begin(), text.end(), '.', words.thousands);
     return text;
-}
-
-Text Seconds(int64_t hundreds, const Words& words) {
-    if (hundreds < 0) return "-";
-    const int64_t ms = hundreds / static_cast<int64_t>(HundredsPerMs);
-    Text text = IntegerToText(ms / 1000);
-    text += words.decimalMark;
-    text += TextPart(IntegerToText(1000 + ms % 1000), 2, 3);
-    return text += " s";
 }
 
 // A byte count and its operations, as a line of the totals.
@@ -186,7 +174,7 @@ Text ProcessReportText(int8_t language, const ConsoleRun& run, int32_t width) {
         const bool timed = entry.User100ns >= 0 && entry.Kernel100ns >= 0;
         Cells row = {
             bytes(entry.PeakWorkingSet),
-            timed ? Seconds(entry.User100ns + entry.Kernel100ns, words) : Text("-"),
+            timed ? MillisecondsAsSeconds(language, entry.User100ns + entry.Kernel100ns) : Text("-"),
             bytes(entry.Io.ReadBytes),
             bytes(entry.Io.WriteBytes),
             entry.Running()      ? Text(StoredText(words.running))

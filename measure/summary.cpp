@@ -277,6 +277,14 @@ Text DurationText(int8_t language, uint64_t ms) {
     return Grouped(minutes / 60, group) + " h " + Grouped(minutes % 60, group) + " min";
 }
 
+Text MillisecondsAsSeconds(int8_t language, int64_t hundreds) {
+    if (hundreds < 0) return SummaryCaptions(language)[SummaryNotMeasured];
+    const int64_t ms = hundreds / static_cast<int64_t>(HundredsPerMs);
+    Text text = IntegerToText(ms / 1000);
+    text.push_back(MarksOf(language).decimal);
+    return text + TextPart(IntegerToText(1000 + ms % 1000), 2, 3) + " s";
+}
+
 Text MemoryText(int8_t language, int64_t bytes) {
     if (bytes < 0) return SummaryCaptions(language)[SummaryNotMeasured];
     constexpr uint64_t MB = uint64_t{1} << 20;

@@ -73,6 +73,11 @@ SummaryFigures SummaryOf(const RunFacts& facts, uint64_t now);
 // minutes and seconds ("12 min 5 s"), then in hours and minutes ("26 h 3 min").
 Text DurationText(int8_t language, uint64_t ms);
 
+// A processor time in 100 ns units as seconds to the millisecond, with the
+// language's decimal mark ("1.016 s"); a negative one is the caption for a
+// figure never read.
+Text MillisecondsAsSeconds(int8_t language, int64_t hundreds);
+
 // Memory in MiB (2^20 bytes) with one decimal ("1,167.2 MiB"), from 10 GiB
 // on in GiB; a negative count is the caption for a figure never read.
 Text MemoryText(int8_t language, int64_t bytes);

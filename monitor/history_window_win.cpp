@@ -12,6 +12,7 @@
 #include "views/owned_gdi_win.h"
 #include "monitor/language.h"
 #include "monitor/monitor_win.h"
+#include "monitor/process_view_win.h"
 #include "toolkit/controls.h"
 #include "toolkit/dpi_scale.h"
 #include "toolkit/dpi_win.h"
@@ -26,7 +27,8 @@ constexpr int32_t OpeningWidth = 640;
 constexpr int32_t OpeningHeight = 400;
 constexpr int32_t SmallestWidth = 320;
 constexpr int32_t SmallestHeight = 240;
-constexpr DWORD HistoryStyle = WS_OVERLAPPEDWINDOW;
+// The list of processes, when there is one, paints itself.
+constexpr DWORD HistoryStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
 // The picture kept in memory while the window lives: a paint with nothing
 // new only puts it on screen again, and a new pass draws only what it
@@ -178,8 +180,7 @@ void ShowNow(HWND window, HRGN changed) {
 // when its layout changed, marked for the next paint; otherwise only the ends
 // of the lines and the current values, shown at once.
 void Refresh(HWND window) {
-    RECT inner{};
-    GetClientRect(window, &inner);
+    const RECT inner = GraphArea(window);
     if (inner.right <= 0 || inner.bottom <= 0) return;
     if (!historyDpi) historyDpi = WindowDpi(window);
     const int32_t dpi = historyDpi;
@@ -236,8 +237,7 @@ HBITMAP PaintBitmap(HWND window, HDC like, const RECT& inner) {
 }
 
 void CopyToClipboard(HWND window) {
-    RECT inner{};
-    GetClientRect(window, &inner);
+    const RECT inner = GraphArea(window);
     HDC screen = GetDC(window);
     HBITMAP bitmap = screen ? PaintBitmap(window, screen, inner) : nullptr;
     if (screen) ReleaseDC(window, screen);
@@ -271,14 +271,12 @@ LRESULT CALLBACK HistoryProcedure(HWND window, UINT message, WPARAM first, LPARA
         EndPaint(window, &paint);
         return 0;
     }
-    case WM_PRINTCLIENT: {
-        RECT inner{};
-        GetClientRect(window, &inner);
-        Show(window, reinterpret_cast<HDC>(first), inner);
+    case WM_PRINTCLIENT:
+        Show(window, reinterpret_cast<HDC>(first), GraphArea(window));
         return 0;
-    }
     case WM_GETMINMAXINFO: {
-        const SIZE least = OuterSize(SmallestWidth, SmallestHeight, WindowDpi(window));
+        const SIZE least = OuterSize(SmallestWidth, SmallestHeight + ProcessViewExtraHeight(),
+                                     WindowDpi(window));
         auto* limits = reinterpret_cast<MINMAXINFO*>(second);
         limits->ptMinTrackSize = {least.cx, least.cy};
         return 0;
@@ -294,8 +292,15 @@ LRESULT CALLBACK HistoryProcedure(HWND window, UINT message, WPARAM first, LPARA
         return 0;
     }
     case WM_SIZE:
+        PlaceProcessView(LOWORD(second), HIWORD(second), historyDpi ? historyDpi : WindowDpi(window));
         InvalidateRect(window, nullptr, FALSE);
         return 0;
+    case WM_NOTIFY: {
+        LRESULT result = 0;
+        if (ProcessViewNotice(window, reinterpret_cast<const NMHDR*>(second), &result))
+            return result;
+        break;
+    }
     case WM_KEYDOWN:
         if (first == VK_ESCAPE) {
             DestroyWindow(window);
@@ -311,6 +316,7 @@ LRESULT CALLBACK HistoryProcedure(HWND window, UINT message, WPARAM first, LPARA
         caption.Shown.clear();
         historyDpi = 0;
         buffer.Release();
+        ForgetProcessView();
         break;
     default:
         break;
@@ -360,7 +366,10 @@ void OpenHistoryWindow() {
     // the room beside it is less, over it only where even that is too little.
     RECT main{};
     GetWindowRect(owner, &main);
-    SIZE outer = OuterSize(OpeningWidth, OpeningHeight, WindowDpi(owner));
+    // With the tree, its processes are listed under the graph.
+    const bool listed = Monitor.Options.Children == 1;
+    const int32_t extra = listed ? ProcessListHeight : 0;
+    SIZE outer = OuterSize(OpeningWidth, OpeningHeight + extra, WindowDpi(owner));
     const LONG narrowest = OuterSize(SmallestWidth, SmallestHeight, WindowDpi(owner)).cx;
     MONITORINFO screen{};
     screen.cbSize = sizeof screen;
@@ -375,6 +384,11 @@ void OpenHistoryWindow() {
                                     HistoryStyle, at.x, at.y, outer.cx, outer.cy, owner, nullptr,
                                     GetModuleHandleA(nullptr), nullptr);
     if (!historyWindow) return;
+    if (listed && MakeProcessView(historyWindow, WindowDpi(historyWindow))) {
+        RECT inner{};
+        GetClientRect(historyWindow, &inner);
+        PlaceProcessView(inner.right, inner.bottom, WindowDpi(historyWindow));
+    }
     ShowWindow(historyWindow, SW_SHOWNORMAL);
     SetForegroundWindow(historyWindow);
 }
@@ -385,6 +399,7 @@ void FollowHistoryWindow(int32_t event) {
         (event == EventMenuCommand && LastMenuCommand() == HistoryMenuCommand))
         OpenHistoryWindow();
     if (historyWindow) FollowCaption(historyWindow);
+    if (historyWindow) FollowProcessView();
     // A minimised window is brought up to date when it is shown again.
     if (historyWindow && !IsIconic(historyWindow)) Refresh(historyWindow);
 }

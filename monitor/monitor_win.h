@@ -102,6 +102,12 @@ void NoteProgramEnd();
 // Completes the summary once the worker has ended and the program is gone:
 // its exit code and last figures. Main thread.
 void FinishSummary();
+// The tree's processes for the history window. While wanted, the worker
+// hands them over at every pass; it always does at its end, as does the
+// summary. True, with a copy, when they changed since version (0: never
+// taken). Main thread.
+void WantLiveTree(bool wanted);
+bool TakeLiveTree(ProcessList& tree, uint64_t& version);
 
 // The readings log of the LogFile setting (reading_log_win.cpp). Open gives
 // false when the file cannot be opened for appending; Write gives the file up

@@ -3,6 +3,9 @@
 // display, closed by Esc, as a user meets it.
 #include "tests/e2e/brenk_window.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <initializer_list>
 #include <set>
 #include <utility>
@@ -187,11 +190,178 @@ int GermanHistory() {
     return failures ? 1 : 0;
 }
 
+// The rows of another process's list control, each its cells, read through
+// memory in that process, where the control writes them.
+using Row = std::vector<std::string>;
+std::vector<Row> ReadRows(HWND list) {
+    std::vector<Row> rows;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(list, &owner);
+    const Handle process(OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE,
+                                     FALSE, owner));
+    constexpr int Chars = 256;
+    char* remote = process.valid()
+                       ? static_cast<char*>(VirtualAllocEx(process.value, nullptr, 4096,
+                                                           MEM_COMMIT, PAGE_READWRITE))
+                       : nullptr;
+    if (!remote) return rows;
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int index = 0; index < count; ++index) {
+        Row& row = rows.emplace_back();
+        for (int column = 0; column < 6; ++column) {
+            LVITEMA item{};
+            item.mask = LVIF_TEXT;
+            item.iSubItem = column;
+            item.pszText = remote + 512;
+            item.cchTextMax = Chars;
+            char text[Chars] = {};
+            WriteProcessMemory(process.value, remote, &item, sizeof item, nullptr);
+            SendMessageA(list, LVM_GETITEMTEXTA, index, reinterpret_cast<LPARAM>(remote));
+            ReadProcessMemory(process.value, remote + 512, text, Chars - 1, nullptr);
+            row.emplace_back(text);
+        }
+    }
+    VirtualFreeEx(process.value, remote, 0, MEM_RELEASE);
+    return rows;
+}
+
+// The rows as two reads in a row agree: a list sorted anew between two cells
+// would give a row made of two.
+std::vector<Row> ListRows(HWND list) {
+    std::vector<Row> rows = ReadRows(list);
+    std::vector<Row> again;
+    for (int tries = 0; tries < 20 && (again = ReadRows(list)) != rows; ++tries)
+        rows = again;
+    return rows;
+}
+
+std::string Told(const std::vector<Row>& rows) {
+    std::string told;
+    for (const Row& row : rows) {
+        for (const std::string& cell : row) told += cell + " | ";
+        told += "\n";
+    }
+    return told;
+}
+
+// A real click on the middle of a column's header, apart from the one before:
+// two within the double-click time are a double-click, which sorts nothing.
+void ClickHeader(HWND history, HWND list, int column) {
+    Sleep(GetDoubleClickTime() + 100);
+    ToFront(history);
+    const HWND header = reinterpret_cast<HWND>(SendMessageA(list, LVM_GETHEADER, 0, 0));
+    POINT at{0, 4};
+    for (int before = 0; before < column; ++before)
+        at.x += static_cast<LONG>(SendMessageA(list, LVM_GETCOLUMNWIDTH, before, 0));
+    at.x += static_cast<LONG>(SendMessageA(list, LVM_GETCOLUMNWIDTH, column, 0)) / 2;
+    ClientToScreen(header, &at);
+    SetCursorPos(at.x, at.y);
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+}
+
+// Memory as a cell shows it ("75.3 MiB") in MiB; -1 for anything else.
+double MiB(const std::string& cell) {
+    return cell.ends_with(" MiB") ? std::atof(cell.c_str()) : -1;
+}
+
+// Tells where the window is, "x y width height" in a file, and waits until a
+// second file says its picture was taken from the display.
+bool OfferPicture(HWND window, const std::string& where, const std::string& taken) {
+    RECT box{};
+    GetWindowRect(window, &box);
+    const std::string line = std::to_string(box.left) + " " + std::to_string(box.top) + " " +
+                             std::to_string(box.right - box.left) + " " +
+                             std::to_string(box.bottom - box.top) + "\n";
+    return WriteWholeFile(where, line) &&
+           PollUntil([&] { return GetFileAttributesA(taken.c_str()) != INVALID_FILE_ATTRIBUTES; },
+                     60000, 50);
+}
+
+// With Children=1 the tree's processes are listed under the graph: a batch
+// file that starts three programs at once, each holding other memory. They
+// are marked running while they run, then listed with their exit codes,
+// largest peak first, and a click on a column's header sorts by it. With
+// shot, the window is offered for a picture at the end (OfferPicture; shot
+// and shot + ".taken").
+int Processes(const char* shot) {
+    const std::string folder = RunFolder("history_processes");
+    WriteWholeFile(folder + "\\Brenk.ini", EnglishIni(0) + "Children=1\r\n");
+    const std::string token = UniqueToken("processes");
+    std::string batch = "@echo off\r\n";
+    for (const int megabytes : {24, 72, 48})
+        batch += "start \"\" /b \"" + TestProgramPath("grow_memory.exe") + "\" " +
+                 std::to_string(megabytes) + " 3000 0 " + token + "\r\n";
+    WriteWholeFile(folder + "\\tree.cmd", batch);
+    Brenk brenk;
+    if (!brenk.Start(folder) || !brenk.WaitReady() ||
+        !brenk.UseRequester((folder + "\\tree.cmd").c_str()) || !brenk.WaitStatus(StatusOpened) ||
+        !StartMonitoring(brenk))
+        return 1;
+    ChooseFromSystemMenu(brenk, 'H');
+    const HWND history = WaitHistory(brenk, "History", "the system menu's History...");
+    const HWND list = history ? FindWindowExA(history, nullptr, WC_LISTVIEWA, nullptr) : nullptr;
+    if (!Check(list != nullptr, "the history window lists the processes")) return 1;
+    std::vector<Row> rows;
+    // Polls the list until wanted; what it showed last goes with the check.
+    const auto listed = [&](auto&& wanted, const std::string& what) {
+        const bool seen = PollUntil([&] { return wanted(rows = ListRows(list)); }, StepLimitMs);
+        Check(seen, what, Told(rows));
+    };
+    const auto growing = [](const Row& row) { return row[0] == "grow_memory.exe"; };
+    listed(
+        [&](const std::vector<Row>& now) {
+            return std::count_if(now.begin(), now.end(), [&](const Row& row) {
+                       return growing(row) && row[5] == "running" && MiB(row[3]) > 0;
+                   }) == 3;
+        },
+        "the three children are listed as running, with their peaks");
+    brenk.WaitStatus(StatusTerminated);
+    listed(
+        [](const std::vector<Row>& now) {
+            return std::none_of(now.begin(), now.end(), [](const Row& row) { return row[5] != "0"; });
+        },
+        "every process is listed ended, with its exit code");
+    // The default order: peak working set, largest first.
+    bool ordered = rows.size() >= 4;
+    for (size_t i = 0; ordered && i < 3; ++i)
+        ordered = growing(rows[i]) && MiB(rows[i][3]) >= std::vector{72, 48, 24}[i] &&
+                  (i == 0 || MiB(rows[i][3]) < MiB(rows[i - 1][3]));
+    ordered = ordered && std::none_of(rows.begin() + 3, rows.end(), growing);
+    Check(ordered, "the children by their peaks, largest first", Told(rows));
+    const auto sortedBy = [&](int column, auto&& before, const std::string& what) {
+        ClickHeader(history, list, column);
+        listed([&](const std::vector<Row>& now) { return std::is_sorted(now.begin(), now.end(), before); },
+               what);
+    };
+    const auto pid = [](const Row& row) { return std::stol(row[1]); };
+    sortedBy(1, [&](const Row& a, const Row& b) { return pid(a) < pid(b); },
+             "a click on PID sorts by it");
+    sortedBy(1, [&](const Row& a, const Row& b) { return pid(a) > pid(b); },
+             "a second click turns the order round");
+    sortedBy(0, [](const Row& a, const Row& b) { return a[0] < b[0]; }, "a click on Name");
+    Check(!rows.empty() && rows.front()[0] == "cmd.exe", "the batch first by name", Told(rows));
+    sortedBy(3, [](const Row& a, const Row& b) { return MiB(a[3]) > MiB(b[3]); },
+             "a click on the peak working set: largest first again");
+    if (shot) {
+        ToFront(history);
+        Sleep(500); // the front window drawn
+        Check(OfferPicture(history, shot, std::string(shot) + ".taken"),
+              "the window's picture taken", shot);
+    }
+    CloseWithEscape(history);
+    brenk.Close();
+    return failures ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string scenario = argc == 2 ? argv[1] : "";
-    const int result = scenario == "history" ? History() : scenario == "german" ? GermanHistory() : 2;
+    const std::string scenario = argc >= 2 ? argv[1] : "";
+    const int result = scenario == "history"     ? History()
+                       : scenario == "german"    ? GermanHistory()
+                       : scenario == "processes" ? Processes(argc == 3 ? argv[2] : nullptr)
+                                                 : 2;
     std::printf("%s: %s\n", scenario.c_str(), result == 0 ? "passed" : "FAILED");
     return result;
 }
