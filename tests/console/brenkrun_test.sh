@@ -123,6 +123,27 @@ children)
         fail "a parent and its child held 48 MB at once: $(cat tree.json)"
     brenkrun --interval 100 --json alone.json "$(program spawn_children.exe)" 1 8 300
     [ "$(key processes alone.json)" -eq 1 ] || fail "without --children: $(cat alone.json)"
+    # A build's shape: a batch file starts three programs at once, each
+    # holding other memory. Their peaks order them as their memory does, and
+    # together they make the tree's peak and processor time.
+    printf '@echo off\r\n' >tree.cmd
+    for mb in 24 72 48; do
+        printf 'start "" /b "%s" %s 2500\r\n' "$(program grow_memory.exe)" $mb >>tree.cmd
+    done
+    brenkrun --children --interval 200 --json build.json tree.cmd
+    python3 - build.json <<'CHECK' || fail "the build's processes: $(cat build.json)"
+import json, sys
+d = json.load(open(sys.argv[1]))
+grow = sorted((p for p in d["process_list"] if p["name"] == "grow_memory.exe"), key=lambda p: p["start_ms"])
+assert len(grow) == 3 and all(p["exit_code"] == 0 for p in grow), grow
+peaks = [p["peak_working_set_bytes"] for p in grow]
+assert all(peak >= mb << 20 for peak, mb in zip(peaks, (24, 72, 48))), peaks
+assert peaks[0] < peaks[2] < peaks[1], peaks
+tree, listed = d["peak_working_set_bytes"], sum(p["peak_working_set_bytes"] or 0 for p in d["process_list"])
+assert 0.9 * sum(peaks) <= tree <= 1.1 * listed, (tree, sum(peaks), listed)
+times = sum(p["processor_time_ms"] or 0 for p in d["process_list"])
+assert abs(times - d["processor_time_ms"]) <= 0.05 * d["processor_time_ms"] + 20, (times, d["processor_time_ms"])
+CHECK
     ;;
 log)
     brenkrun --quiet --interval 100 --log run.csv --json log.json "$(program burn_user.exe)" 800
