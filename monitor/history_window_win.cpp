@@ -284,6 +284,7 @@ LRESULT CALLBACK HistoryProcedure(HWND window, UINT message, WPARAM first, LPARA
     case WM_DPICHANGED: {
         SetLaidOutDpi(window, HIWORD(first));
         historyDpi = HIWORD(first);
+        ScaleProcessView(historyDpi);
         const RECT* suggested = reinterpret_cast<const RECT*>(second);
         SetWindowPos(window, nullptr, suggested->left, suggested->top,
                      suggested->right - suggested->left, suggested->bottom - suggested->top,

@@ -95,28 +95,32 @@ bool MakeProcessView(HWND history, int32_t dpi) {
     if (!view.list) return false;
     SendMessageA(view.list, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT,
                  LVS_EX_FULLROWSELECT);
-    view.font = MakeHistoryFont(dpi);
-    if (view.font) SendMessageA(view.list, WM_SETFONT, reinterpret_cast<WPARAM>(view.font), FALSE);
     for (int32_t column = 0; column < ProcessColumnCount; ++column) {
         const Text title = ProcessColumnTitle(Monitor.Language, static_cast<ProcessColumn>(column));
         LVCOLUMNA item{};
-        item.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
+        item.mask = LVCF_TEXT | LVCF_FMT;
         // Names read from the left, figures line up on the right.
         item.fmt = column == static_cast<int32_t>(ProcessColumn::Name) ? LVCFMT_LEFT : LVCFMT_RIGHT;
-        item.cx = ScaleToDpi(ColumnWidths[column], dpi);
         item.pszText = const_cast<char*>(title.c_str());
         SendMessageA(view.list, LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&item));
     }
     view.order = {};
     view.version = 0;
+    ScaleProcessView(dpi);
     MarkSortedColumn();
     WantLiveTree(true);
     FollowProcessView();
     return true;
 }
 
-bool HasProcessView() {
-    return view.list != nullptr;
+void ScaleProcessView(int32_t dpi) {
+    if (!view.list) return;
+    HFONT font = MakeHistoryFont(dpi);
+    if (font) SendMessageA(view.list, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    if (view.font) DeleteObject(view.font);
+    view.font = font;
+    for (int32_t column = 0; column < ProcessColumnCount; ++column)
+        SendMessageA(view.list, LVM_SETCOLUMNWIDTH, column, ScaleToDpi(ColumnWidths[column], dpi));
 }
 
 int32_t ProcessViewExtraHeight() {

@@ -13,7 +13,8 @@ constexpr int32_t ProcessListHeight = 180;
 // Makes the list in the history window, sorted by peak working set; false
 // when it could not be made (the window then shows the graph alone).
 bool MakeProcessView(HWND history, int32_t dpi);
-bool HasProcessView();
+// The list's font and its columns' widths at a new display scale.
+void ScaleProcessView(int32_t dpi);
 
 // The inner height at 96 DPI the list adds to the window's: 0 without it.
 int32_t ProcessViewExtraHeight();
