@@ -279,7 +279,8 @@ bool OfferPicture(HWND window, const std::string& where, const std::string& take
 }
 
 // With Children=1 the tree's processes are listed under the graph: a batch
-// file that starts three programs at once, each holding other memory. They
+// file that starts three programs at once, each holding other memory (long
+// enough to hold it together, though Wine takes a second to start each). They
 // are marked running while they run, then listed with their exit codes,
 // largest peak first, and a click on a column's header sorts by it. With
 // shot, the window is offered for a picture at the end (OfferPicture; shot
@@ -291,7 +292,7 @@ int Processes(const char* shot) {
     std::string batch = "@echo off\r\n";
     for (const int megabytes : {24, 72, 48})
         batch += "start \"\" /b \"" + TestProgramPath("grow_memory.exe") + "\" " +
-                 std::to_string(megabytes) + " 3000 0 " + token + "\r\n";
+                 std::to_string(megabytes) + " 6000 0 " + token + "\r\n";
     WriteWholeFile(folder + "\\tree.cmd", batch);
     Brenk brenk;
     if (!brenk.Start(folder) || !brenk.WaitReady() ||
