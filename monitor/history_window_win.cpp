@@ -378,6 +378,8 @@ void OpenHistoryWindow() {
     if (GetMonitorInfoA(MonitorFromWindow(owner, MONITOR_DEFAULTTONEAREST), &screen)) {
         const RECT& work = screen.rcWork;
         if (work.right - at.x >= narrowest) outer.cx = std::min(outer.cx, work.right - at.x);
+        // The list makes it taller: never taller than the screen's work area.
+        outer.cy = std::min(outer.cy, work.bottom - work.top);
         at.x = std::max(work.left, std::min(at.x, work.right - outer.cx));
         at.y = std::max(work.top, std::min(at.y, work.bottom - outer.cy));
     }
