@@ -40,7 +40,9 @@ uint32_t SamplingWorker(int32_t interval) {
     auto& program = Monitor.ObservedProgram;
     auto watch = std::make_unique<Watch>(program.ProcessHandle.get(), program.Job,
                                          program.StopEvent.get(), MemoryQuery());
-    if (Monitor.Options.Children) watch->TrackProcesses(program.Record.Facts().StartTick);
+    if (Monitor.Options.Children)
+        watch->TrackProcesses(program.Record.Facts().StartTick,
+                              JobNoticesOfLaunched(program.Program));
     WindowSink sink;
     RunSamplingWorker(Monitor, *watch, sink, interval);
     program.Io = watch->Io();
