@@ -101,10 +101,10 @@ RunFailure StartFailureOf(uint32_t error, const Text& path) {
 }
 
 int64_t WatchRun(ConsoleRun& run, RunRecord& record, const RunOptions& options, HANDLE process,
-                 HANDLE job, HANDLE stop, uint64_t startMs, RunLog* log) {
+                 HANDLE job, HANDLE notices, HANDLE stop, uint64_t startMs, RunLog* log) {
     record.Begin(startMs, options.CpuScale, options.IntervalMs);
     Watch watch(process, job, run.Attached ? stop : nullptr, &GetProcessMemoryInfo);
-    watch.TrackProcesses(startMs);
+    watch.TrackProcesses(startMs, notices);
     PassTally tally;
     BeginTally(tally, startMs);
     // The time a watched process used before watching began is no part of
@@ -201,6 +201,7 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
 
     const uint64_t startMs = GetTickCount64();
     OwnedHandle job;
+    OwnedHandle notices;
     if (!run.Attached) {
         request.Path = batchLine.empty() ? run.Program.c_str() : processor.c_str();
         request.CommandLine = batchLine.empty() ? run.Command : batchLine;
@@ -218,11 +219,12 @@ int32_t MeasureRun(const RunOptions& options, HANDLE stop) {
         }
         process = std::move(started.Process);
         job = std::move(started.Job);
+        notices = std::move(started.Notices);
     }
     if (logUsed) logUsed->Write(LogStartLine(language, run.Command));
 
     RunRecord record;
-    WatchRun(run, record, options, process.get(), job.get(), stop, startMs, logUsed);
+    WatchRun(run, record, options, process.get(), job.get(), notices.get(), stop, startMs, logUsed);
     const int32_t status = Report(options, language, run, logUsed);
     // The status stays the program's: the graph is an extra, as the reports are.
     if (!options.PlotFile.empty() &&

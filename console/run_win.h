@@ -22,10 +22,11 @@ RunFailure StartFailureOf(uint32_t error, const Text& path);
 // English, unless a Brenk.ini here says Language=0 as the window reads it.
 int8_t ReportLanguage();
 
-// Watches the process (with its job, when it has one) from startMs, the tick
-// just before its start, until it ends, or for a process watched by --pid
-// until stop is set, and fills in run's figures from the record. log: a row
+// Watches the process (with its job, when it has one, and the port of the
+// job's notices attached as it was made) from startMs, the tick just before
+// its start, until it ends, or for a process watched by --pid until stop is
+// set, and fills in run's figures from the record. log: a row
 // for each pass; null for none. Returns the fine clock's count
 // (QueryPerformanceCounter) when the end was found.
 int64_t WatchRun(ConsoleRun& run, RunRecord& record, const RunOptions& options, HANDLE process,
-                 HANDLE job, HANDLE stop, uint64_t startMs, RunLog* log);
+                 HANDLE job, HANDLE notices, HANDLE stop, uint64_t startMs, RunLog* log);

@@ -121,10 +121,10 @@ class Runner {
             run.Facts.ExitCode = code;
             return true;
         }
-        const auto counts =
-            static_cast<uint64_t>(WatchRun(run, record_, options_, started.Process.get(),
-                                           started.Job.get(), nullptr, startMs, nullptr) -
-                                  start.QuadPart);
+        const auto counts = static_cast<uint64_t>(
+            WatchRun(run, record_, options_, started.Process.get(), started.Job.get(),
+                     started.Notices.get(), nullptr, startMs, nullptr) -
+            start.QuadPart);
         run.RunUs = counts / frequency_ * 1'000'000 + counts % frequency_ * 1'000'000 / frequency_;
         run.RunMs = run.RunUs / 1000;
         return true;

@@ -58,9 +58,10 @@ bool ReadTrackedFigures(TrackedProcess& process, MemoryInfoFunction memory, bool
     return true;
 }
 
-ProcessTracker::ProcessTracker(HANDLE job, MemoryInfoFunction memory, uint64_t startMs,
-                               FiguresReader reader)
-    : port_(WatchJobNotices(job)), memory_(memory), startMs_(startMs), reader_(reader) {
+ProcessTracker::ProcessTracker(HANDLE job, HANDLE notices, MemoryInfoFunction memory,
+                               uint64_t startMs, FiguresReader reader)
+    : ownPort_(notices ? nullptr : WatchJobNotices(job)), port_(notices ? notices : ownPort_.get()),
+      memory_(memory), startMs_(startMs), reader_(reader) {
     // The processes already in the job before its notices were asked for.
     for (uint32_t pid : JobProcessIds(job))
         Start(pid);
@@ -74,10 +75,10 @@ uint64_t ProcessTracker::Ms() const {
 }
 
 bool ProcessTracker::Take(uint32_t waitMs) {
-    if (!port_.valid()) return false;
+    if (!port_) return false;
     bool empty = false;
-    for (JobNotice notice = NextJobNotice(port_.get(), waitMs); notice.Kind != JobNoticeKind::None;
-         notice = NextJobNotice(port_.get(), 0)) {
+    for (JobNotice notice = NextJobNotice(port_, waitMs); notice.Kind != JobNoticeKind::None;
+         notice = NextJobNotice(port_, 0)) {
         if (notice.Kind == JobNoticeKind::Started) Start(notice.Pid);
         if (notice.Kind == JobNoticeKind::Ended) End(notice.Pid);
         empty = empty || notice.Kind == JobNoticeKind::Empty;

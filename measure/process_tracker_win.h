@@ -36,15 +36,19 @@ bool ReadTrackedFigures(TrackedProcess& process, MemoryInfoFunction memory, bool
 
 class ProcessTracker {
   public:
-    // job: not owned; startMs: the tick count the run began at.
-    ProcessTracker(HANDLE job, MemoryInfoFunction memory, uint64_t startMs,
+    // job: not owned; notices: the port already attached to the job (not
+    // owned), which holds every notice since it was attached, so a process
+    // that came and went before the tracker is listed too; null: a port is
+    // attached now, which a job that has one refuses. startMs: the tick
+    // count the run began at.
+    ProcessTracker(HANDLE job, HANDLE notices, MemoryInfoFunction memory, uint64_t startMs,
                    FiguresReader reader = &ReadTrackedFigures);
     ~ProcessTracker();
     ProcessTracker(const ProcessTracker&) = delete;
     ProcessTracker& operator=(const ProcessTracker&) = delete;
 
     // False when the job sends no notices: the tracker then learns nothing.
-    bool Listening() const { return port_.valid(); }
+    bool Listening() const { return port_ != nullptr; }
     // Takes the notices, waiting up to waitMs for the first; true when the
     // job said that no process is left.
     bool Take(uint32_t waitMs);
@@ -66,7 +70,8 @@ class ProcessTracker {
     bool Name(TrackedProcess& process);
     uint64_t Ms() const;
 
-    OwnedHandle port_;
+    OwnedHandle ownPort_; // when none was handed in
+    HANDLE port_;
     MemoryInfoFunction memory_;
     uint64_t startMs_;
     FiguresReader reader_;

@@ -42,9 +42,9 @@ WatchReading Watch::ReadAfterEnd() {
     return job_ ? ReadJob() : ReadProcess(true);
 }
 
-void Watch::TrackProcesses(uint64_t startMs, FiguresReader reader) {
+void Watch::TrackProcesses(uint64_t startMs, HANDLE notices, FiguresReader reader) {
     if (job_ && !tracker_)
-        tracker_ = std::make_unique<ProcessTracker>(job_, memory_, startMs, reader);
+        tracker_ = std::make_unique<ProcessTracker>(job_, notices, memory_, startMs, reader);
 }
 
 WatchReading Watch::ReadProcess(bool ended) {

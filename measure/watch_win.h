@@ -14,6 +14,7 @@
 #include "measure/pass_loop.h"
 #include "measure/process_tracker_win.h"
 #include "measure/run_record.h"
+#include "services/launcher.h"
 #include "services/owned_handle.h"
 #include "services/process_times.h"
 #include "services/process_io_win.h"
@@ -45,9 +46,12 @@ class Watch {
     // Live processes of the job read in the last pass, console hosts too.
     size_t Members() const { return members_.size(); }
     // Follows each process of the job from its start to its end, for the
-    // list of processes; startMs: the Now() the run began at. Nothing for a
-    // process alone.
-    void TrackProcesses(uint64_t startMs, FiguresReader reader = &ReadTrackedFigures);
+    // list of processes; startMs: the Now() the run began at; notices: the
+    // port attached to the job as it was made (JobNoticesOfLaunched,
+    // StartedProcess::Notices; not owned), null for a job that has none yet.
+    // Nothing for a process alone.
+    void TrackProcesses(uint64_t startMs, HANDLE notices = nullptr,
+                        FiguresReader reader = &ReadTrackedFigures);
     // Null unless processes are tracked.
     const ProcessList* Tracked() const { return tracker_ ? &tracker_->List() : nullptr; }
     // The program's I/O as last read (the whole tree's with a job).

@@ -72,7 +72,8 @@ uint32_t SamplingWorker(int32_t interval) {
         TreeWatch.reset();
         watch = std::make_unique<Watch>(program.ProcessHandle.get(), program.Job,
                                         program.StopEvent.get(), MemoryQuery());
-        if (Monitor.Options.Children) watch->TrackProcesses(start);
+        if (Monitor.Options.Children)
+            watch->TrackProcesses(start, JobNoticesOfLaunched(program.Program));
         ShareTree(watch->Tracked() ? *watch->Tracked() : ProcessList());
     }
     WindowSink sink{*watch};

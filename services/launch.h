@@ -56,7 +56,12 @@ struct StartRequest {
 
 struct StartedProcess {
     OwnedHandle Process;
-    OwnedHandle Job;    // with InJob, when one could be made
+    OwnedHandle Job; // with InJob, when one could be made
+    // The completion port the job's notices come to, attached before the
+    // program's first instruction, so that not even a process that lives
+    // only in its first milliseconds goes by unnoticed; null when the job
+    // sends none. A job has one port: whoever follows the job uses this one.
+    OwnedHandle Notices;
     uint32_t Id = 0;
     uint32_t Error = 0; // the system's error when nothing was started
 };

@@ -59,6 +59,7 @@ StartedProcess StartProcess(StartRequest request) {
     started.Id = process.dwProcessId;
     if (request.InJob) {
         started.Job.reset(MakeTreeJob(process.hProcess));
+        if (started.Job.valid()) started.Notices.reset(WatchJobNotices(started.Job.get()));
         ResumeThread(thread.get());
     }
     return started;

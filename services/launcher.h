@@ -79,6 +79,13 @@ int32_t KillLaunched(LaunchRecord* record);
 // (valid until ReleaseLaunched); null for any other.
 void* JobOfLaunched(LaunchRecord* record);
 
+// The completion port of that job's notices, attached before the program
+// ran its first instruction and owned by the record (valid until
+// ReleaseLaunched); null when there is no job or it sends no notices. The
+// job has no other: every watch that follows the job's processes takes its
+// notices from this port.
+void* JobNoticesOfLaunched(LaunchRecord* record);
+
 // Closes the record's handles and destroys the record. Record 0 is ignored.
 void ReleaseLaunched(LaunchRecord* record);
 

@@ -18,7 +18,8 @@
 
 struct LaunchRecord {
     OwnedHandle process;
-    OwnedHandle job; // with LaunchInJob
+    OwnedHandle job;     // with LaunchInJob
+    OwnedHandle notices; // the port of the job's notices
     int32_t processId = 0;
     LaunchRecord* previous = nullptr;
     LaunchRecord* next = nullptr;
@@ -32,7 +33,8 @@ Lock launchLock;
 LaunchRecord* launchList = nullptr;
 int32_t liveRecords = 0;
 
-LaunchRecord* LinkRecord(HANDLE process, int32_t processId, OwnedHandle job = OwnedHandle()) {
+LaunchRecord* LinkRecord(HANDLE process, int32_t processId, OwnedHandle job = OwnedHandle(),
+                         OwnedHandle notices = OwnedHandle()) {
     auto* record = new (std::nothrow) LaunchRecord;
     if (!record) {
         // Without a record nobody could end or release the program: end it
@@ -46,6 +48,7 @@ LaunchRecord* LinkRecord(HANDLE process, int32_t processId, OwnedHandle job = Ow
     }
     record->process.reset(process);
     record->job = std::move(job);
+    record->notices = std::move(notices);
     record->processId = processId;
     std::lock_guard hold(launchLock);
     record->next = launchList;
@@ -128,7 +131,7 @@ LaunchRecord* LaunchProgram(const char* path, const char* parameters, const char
     StartedProcess started = StartProcess(std::move(request));
     if (started.Process.valid())
         return LinkRecord(started.Process.release(), static_cast<int32_t>(started.Id),
-                          std::move(started.Job));
+                          std::move(started.Job), std::move(started.Notices));
     error = started.Error;
     // The shell would start a shortcut's target, but as a program nobody
     // watches; its callers read shortcuts themselves and start the target.
@@ -175,10 +178,15 @@ void* JobOfLaunched(LaunchRecord* record) {
     return record ? record->job.get() : nullptr;
 }
 
+void* JobNoticesOfLaunched(LaunchRecord* record) {
+    return record ? record->notices.get() : nullptr;
+}
+
 void ReleaseLaunched(LaunchRecord* record) {
     if (!record) return;
     record->process.reset();
     record->job.reset();
+    record->notices.reset();
     UnlinkRecord(record);
     delete record;
 }
