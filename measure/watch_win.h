@@ -14,7 +14,6 @@
 #include "measure/pass_loop.h"
 #include "measure/process_tracker_win.h"
 #include "measure/run_record.h"
-#include "services/launcher.h"
 #include "services/owned_handle.h"
 #include "services/process_times.h"
 #include "services/process_io_win.h"

@@ -10,6 +10,7 @@
 #include "monitor/monitor_win.h"
 #include "monitor/process_log.h"
 #include "monitor/sampling.h"
+#include "services/launcher.h"
 #include "toolkit/controls.h"
 
 namespace {
