@@ -86,19 +86,25 @@ bool ProcessTracker::Take(uint32_t waitMs) {
     return empty;
 }
 
+// A pass's listing taken before a process's end notice came still names it:
+// while the notices come, one met ended has been listed by them already, and
+// is not listed again as another.
 void ProcessTracker::Meet(uint32_t pid) {
-    Start(pid);
+    Start(pid, Listening());
 }
 
 // A console host is followed too, though not listed, so that it is opened
 // only once.
-void ProcessTracker::Start(uint32_t pid) {
+void ProcessTracker::Start(uint32_t pid, bool unlessEnded) {
     if (std::any_of(live_.begin(), live_.end(),
                     [pid](const TrackedProcess& process) { return process.Pid == pid; }))
         return;
     TrackedProcess process;
     process.Pid = pid;
     process.Handle = OpenForWatching(pid);
+    if (unlessEnded && process.Handle.valid() &&
+        WaitForSingleObject(process.Handle.get(), 0) == WAIT_OBJECT_0)
+        return;
     bool host = false;
     const std::string name = ImageName(process.Handle.get(), &host);
     process.Named = !name.empty();

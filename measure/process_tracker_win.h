@@ -65,7 +65,7 @@ class ProcessTracker {
     CpuTimes TimesTotal() const;
 
   private:
-    void Start(uint32_t pid);
+    void Start(uint32_t pid, bool unlessEnded = false);
     void End(uint32_t pid);
     bool Name(TrackedProcess& process);
     uint64_t Ms() const;

@@ -72,6 +72,8 @@ class LinuxProcessPick {
     }
     // 0 when there is none or it is not clear.
     uint32_t Picked() const { return within_ == 1 ? pid_ : 0; }
+    // More than one lies within the tolerance: no later look can tell.
+    bool Unclear() const { return within_ > 1; }
 
   private:
     int64_t expected_;

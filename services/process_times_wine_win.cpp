@@ -69,6 +69,56 @@ bool IsNumber(const char* text) {
     return true;
 }
 
+// One look at every Linux process, kept: under Wine a look costs some 0.1 s
+// (a file of /proc opened for each), and a tree whose processes are met
+// together in one pass would take one look each. A process is found in a
+// look that began after it started: Linux forks it just after the Windows
+// creation, within ForkTicks. One not found there gets a look of its own.
+constexpr int64_t ForkTicks = 50;
+constexpr int64_t LookLifeTicks = 500;
+struct SeenProcess {
+    uint32_t pid;
+    uint64_t start;
+    char name[LinuxNameLength];
+    uint8_t length;
+};
+struct Look {
+    int64_t at = -1; // clock ticks after boot when it began
+    std::vector<SeenProcess> seen;
+};
+SRWLOCK lookLock = SRWLOCK_INIT;
+Look lastLook;
+
+Look TakeLook(int64_t at) {
+    Look look;
+    look.at = at;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA("\\\\?\\unix\\proc\\*", &entry);
+    if (search == INVALID_HANDLE_VALUE) return look;
+    char buffer[1024];
+    do {
+        if (!IsNumber(entry.cFileName)) continue;
+        const LinuxProcessStat stat =
+            ParseLinuxStat(ReadLinuxFile(OpenLinuxFile(entry.cFileName, "\\stat"), buffer));
+        // An ended process of the same name, not yet reaped, is not it.
+        if (!stat.Valid || stat.State == 'Z' || stat.State == 'X') continue;
+        SeenProcess seen{static_cast<uint32_t>(std::strtoul(entry.cFileName, nullptr, 10)),
+                         stat.StartTicks, {}, 0};
+        seen.length = static_cast<uint8_t>(std::min(stat.Name.size(), LinuxNameLength));
+        std::copy_n(stat.Name.data(), seen.length, seen.name);
+        look.seen.push_back(seen);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return look;
+}
+
+LinuxProcessPick Pick(const Look& look, std::string_view name, int64_t expected) {
+    LinuxProcessPick pick(expected, StartToleranceTicks);
+    for (const SeenProcess& seen : look.seen)
+        if (std::string_view(seen.name, seen.length) == name) pick.Consider(seen.pid, seen.start);
+    return pick;
+}
+
 } // namespace
 
 OwnedHandle OpenLinuxProcessFile(uint32_t pid, std::string_view file) {
@@ -88,25 +138,26 @@ uint32_t FindLinuxProcess(HANDLE process) {
     const std::string_view name = LinuxName(process, path);
     GetSystemTimeAsFileTime(&now);
     char buffer[1024];
-    const int64_t expected = LinuxStartTicks(Hundreds(created), Hundreds(now),
-                                             ReadLinuxFile(OpenLinuxFile("uptime"), buffer));
+    const std::string_view uptime = ReadLinuxFile(OpenLinuxFile("uptime"), buffer);
+    const int64_t expected = LinuxStartTicks(Hundreds(created), Hundreds(now), uptime);
+    const int64_t nowTicks = LinuxStartTicks(Hundreds(now), Hundreds(now), uptime);
     if (name.empty() || expected < 0) return 0;
 
+    AcquireSRWLockExclusive(&lookLock);
+    const bool recent = nowTicks - lastLook.at < LookLifeTicks;
     LinuxProcessPick pick(expected, StartToleranceTicks);
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA("\\\\?\\unix\\proc\\*", &entry);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    do {
-        if (!IsNumber(entry.cFileName)) continue;
-        const LinuxProcessStat stat =
-            ParseLinuxStat(ReadLinuxFile(OpenLinuxFile(entry.cFileName, "\\stat"), buffer));
-        // An ended process of the same name, not yet reaped, is not it.
-        const bool ended = stat.State == 'Z' || stat.State == 'X';
-        if (stat.Valid && stat.Name == name && !ended)
-            pick.Consider(static_cast<uint32_t>(std::strtoul(entry.cFileName, nullptr, 10)),
-                          stat.StartTicks);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
+    if (recent) pick = Pick(lastLook, name, expected);
+    // Two of the name that close together stay two in a later look (a
+    // build's compilers started at once are told apart by none): a look that
+    // saw every start near this one, or one taken this moment, settles it.
+    const bool unclear = pick.Unclear() && (lastLook.at >= expected + StartToleranceTicks ||
+                                            nowTicks - lastLook.at <= 1);
+    const bool settled = unclear || (pick.Picked() && lastLook.at >= expected + ForkTicks);
+    if (!settled) {
+        lastLook = TakeLook(nowTicks);
+        pick = Pick(lastLook, name, expected);
+    }
+    ReleaseSRWLockExclusive(&lookLock);
     return pick.Picked();
 }
 
