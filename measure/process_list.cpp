@@ -67,6 +67,20 @@ void ProcessList::Named(uint32_t pid, std::string_view name) {
     if (Running* live = Find(pid)) live->Name = NameIndex(name);
 }
 
+void ProcessList::Forget(uint32_t pid) {
+    Running* live = Find(pid);
+    if (!live) return;
+    const uint32_t index = live->Index;
+    where_.erase(where_.begin() + index);
+    const size_t slot = static_cast<size_t>(live - live_.data());
+    live_[slot] = live_.back();
+    live_.pop_back();
+    for (size_t i = 0; i < live_.size(); ++i) {
+        if (live_[i].Index > index) --live_[i].Index;
+        where_[live_[i].Index] = LiveMark | static_cast<uint32_t>(i);
+    }
+}
+
 void ProcessList::Update(uint32_t pid, const ProcessFigures& figures) {
     Running* live = Find(pid);
     if (!live) return;

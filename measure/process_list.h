@@ -44,6 +44,9 @@ class ProcessList {
     void Started(uint32_t pid, uint32_t parentPid, std::string_view name, uint64_t ms);
     // The name of a live process met before its name could be read.
     void Named(uint32_t pid, std::string_view name);
+    // A live process that turned out not to be the program's (a console
+    // host named late) leaves the list.
+    void Forget(uint32_t pid);
     // Figures of the live process read now: each counter keeps the latest
     // figure read, a peak the largest; a figure not read keeps the last.
     void Update(uint32_t pid, const ProcessFigures& figures);

@@ -113,8 +113,7 @@ void ProcessTracker::Start(uint32_t pid, bool unlessEnded) {
     live_.push_back(std::move(process));
 }
 
-// A console host found late leaves the list again as it ends unread; it
-// counts for nothing.
+// A console host found late leaves the list again: it counts for nothing.
 bool ProcessTracker::Name(TrackedProcess& process) {
     if (process.Named) return true;
     bool host = false;
@@ -122,7 +121,10 @@ bool ProcessTracker::Name(TrackedProcess& process) {
     if (name.empty()) return false;
     process.Named = true;
     process.Counted = !host;
-    list_.Named(process.Pid, name);
+    if (host)
+        list_.Forget(process.Pid);
+    else
+        list_.Named(process.Pid, name);
     return process.Counted;
 }
 

@@ -16,6 +16,7 @@ ProcessFigures Figures(int64_t peak, uint64_t user100ns, int64_t readBytes) {
 TEST(ProcessList, EachProcessItsOwnFiguresAndANumberUsedAgainIsANewProcess) {
     ProcessList list;
     list.Started(10, 1, "make.exe", 0);
+    list.Started(15, 10, "", 1); // named late a console host, not the program's
     list.Started(20, 10, "cc.exe", 5);
     list.Started(20, 10, "cc.exe", 9); // met again at a pass: the same process
     list.Update(20, Figures(40 << 20, 1'200'000, 6'000'000'000));
@@ -23,6 +24,7 @@ TEST(ProcessList, EachProcessItsOwnFiguresAndANumberUsedAgainIsANewProcess) {
     list.Ended(20, 130, 3);
     list.Started(20, 10, "ld.exe", 140); // the number again, a new process
     list.Update(20, Figures(70 << 20, 100'000, 5));
+    list.Forget(15);
     ASSERT_EQ(list.Size(), 3u);
     const ProcessEntry cc = list.At(1);
     EXPECT_EQ(cc.Name, "cc.exe");
